@@ -1,0 +1,8 @@
+#include <windows.h>
+
+#include <cstdio>
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+  std::printf("launcher: starting\n");
+  return 0;
+}

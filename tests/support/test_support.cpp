@@ -1,0 +1,95 @@
+#include "test_support.h"
+
+#include <windows.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <vector>
+
+namespace vemo::test {
+namespace {
+
+std::wstring widen(const std::string& text) {
+  if (text.empty()) return {};
+  int n = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+  std::wstring out(static_cast<size_t>(n), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n);
+  return out;
+}
+
+std::string unix_to_windows(const std::string& unix_path) {
+  std::string out = "Z:" + unix_path;
+  for (char& c : out)
+    if (c == '/') c = '\\';
+  while (out.size() > 3 && out.back() == '\\') out.pop_back();
+  return out;
+}
+
+void remove_tree(const std::wstring& dir) {
+  WIN32_FIND_DATAW data;
+  HANDLE find = FindFirstFileW((dir + L"\\*").c_str(), &data);
+  if (find != INVALID_HANDLE_VALUE) {
+    do {
+      std::wstring name = data.cFileName;
+      if (name == L"." || name == L"..") continue;
+      std::wstring child = dir + L"\\" + name;
+      SetFileAttributesW(child.c_str(), FILE_ATTRIBUTE_NORMAL);
+      bool is_dir = data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY;
+      bool is_link = data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT;
+      if (is_dir && !is_link)
+        remove_tree(child);
+      else if (is_dir)
+        RemoveDirectoryW(child.c_str());
+      else
+        DeleteFileW(child.c_str());
+    } while (FindNextFileW(find, &data));
+    FindClose(find);
+  }
+  RemoveDirectoryW(dir.c_str());
+}
+
+}  // namespace
+
+std::string work_dir() { return unix_to_windows(VEMO_TEST_WORK_DIR); }
+
+TempDir::TempDir(const std::string& name) {
+  path_ = work_dir() + "\\tmp-" + name + "-" + std::to_string(GetCurrentProcessId());
+  remove_tree(widen(path_));
+  CreateDirectoryW(widen(work_dir()).c_str(), nullptr);
+  CreateDirectoryW(widen(path_).c_str(), nullptr);
+}
+
+TempDir::~TempDir() { remove_tree(widen(path_)); }
+
+std::string TempDir::file(const std::string& relative) const { return path_ + "\\" + relative; }
+
+bool write_file(const std::string& path, const std::string& bytes) {
+  std::ofstream out(std::filesystem::path(widen(path)), std::ios::binary | std::ios::trunc);
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  out.close();
+  return !out.fail();
+}
+
+bool read_file(const std::string& path, std::string& bytes) {
+  std::ifstream in(std::filesystem::path(widen(path)), std::ios::binary);
+  if (!in) return false;
+  std::ostringstream buffer;
+  buffer << in.rdbuf();
+  bytes = buffer.str();
+  return true;
+}
+
+int http_port() {
+  std::ifstream in(std::filesystem::path(widen(unix_to_windows(VEMO_HTTP_PORT_FILE))));
+  int port = 0;
+  in >> port;
+  return in ? port : 0;
+}
+
+std::string http_base_url() { return "http://127.0.0.1:" + std::to_string(http_port()); }
+
+std::string http_root() { return work_dir() + "\\www"; }
+
+}  // namespace vemo::test

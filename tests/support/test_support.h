@@ -1,0 +1,37 @@
+#pragma once
+// Helpers shared by the C++ tests: temporary folders under the test work
+// folder, and the address of the HTTP test server that CTest starts.
+#include <string>
+
+namespace vemo::test {
+
+// The test work folder as a Windows path (Z:\...), without a trailing backslash.
+std::string work_dir();
+
+// A fresh, empty folder under the work folder, removed when it goes out of scope.
+class TempDir {
+public:
+  explicit TempDir(const std::string& name);
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+
+  const std::string& path() const { return path_; }  // no trailing backslash
+  std::string file(const std::string& relative) const;  // path() + "\\" + relative
+
+private:
+  std::string path_;
+};
+
+// Writes bytes to a file (UTF-8 path), creating nothing but the file.
+bool write_file(const std::string& path, const std::string& bytes);
+// Reads a whole file; false if it cannot be read.
+bool read_file(const std::string& path, std::string& bytes);
+
+// Port of the HTTP test server (0 when it is not running), and its base URL.
+int http_port();
+std::string http_base_url();
+// Folder the test server serves, as a Windows path.
+std::string http_root();
+
+}  // namespace vemo::test

@@ -1,0 +1,321 @@
+#!/usr/bin/env python3
+"""HTTP test server for the download and request tests.
+
+Serves the files under --root with ETag and Last-Modified, honours Range and
+If-Range, and misbehaves on request through query parameters:
+
+  delay=MS           wait before answering
+  rate=BYTES         send the body at about BYTES per second
+  drop_after=N       close the connection after N body bytes
+  bad_range=1        answer a ranged request with a wrong Content-Range
+  ignore_range=1     answer a ranged request with 200 and the whole body
+  status=CODE        answer CODE with a small error page
+  wrong_length=N     announce N as Content-Length (the body stays as it is)
+  etag=TEXT          announce TEXT as the ETag instead of the computed one
+
+Control endpoints under /_/:
+  /_/stats           JSON: {"active", "max_active", "requests": [...]}
+  /_/reset           clears the statistics
+  /_/echo            answers with the request (method, path, headers, body as
+                     latin-1 text) as JSON; any method
+
+  testserver.py start --port-file F --root DIR   starts in the background,
+                                                 writes the port to F
+  testserver.py stop --port-file F               stops it
+  testserver.py serve --port-file F --root DIR   runs in the foreground
+"""
+import argparse
+import email.utils
+import hashlib
+import json
+import os
+import signal
+import socket
+import subprocess
+import sys
+import threading
+import time
+import urllib.parse
+from http.server import BaseHTTPRequestHandler, ThreadingHTTPServer
+
+CHUNK = 64 * 1024
+
+
+class Stats:
+    def __init__(self):
+        self.lock = threading.Lock()
+        self.reset()
+
+    def reset(self):
+        with self.lock:
+            self.active = 0
+            self.max_active = 0
+            self.requests = []
+
+    def begin(self, record):
+        with self.lock:
+            self.active += 1
+            self.max_active = max(self.max_active, self.active)
+            self.requests.append(record)
+
+    def end(self):
+        with self.lock:
+            self.active -= 1
+
+    def snapshot(self):
+        with self.lock:
+            return {"active": self.active, "max_active": self.max_active,
+                    "requests": list(self.requests)}
+
+
+STATS = Stats()
+
+
+def file_etag(path, st):
+    return '"%x-%x"' % (int(st.st_mtime_ns), st.st_size)
+
+
+def parse_range(header, size):
+    """Returns (start, end) inclusive for a single 'bytes=' range, or None."""
+    if not header or not header.startswith("bytes="):
+        return None
+    spec = header[len("bytes="):].split(",")[0].strip()
+    first, _, last = spec.partition("-")
+    try:
+        if first == "":
+            length = int(last)
+            return (max(0, size - length), size - 1) if length > 0 else None
+        start = int(first)
+        end = int(last) if last else size - 1
+    except ValueError:
+        return None
+    if start >= size or end < start:
+        return None
+    return start, min(end, size - 1)
+
+
+class Handler(BaseHTTPRequestHandler):
+    protocol_version = "HTTP/1.1"
+    server_version = "vemo-testserver"
+
+    def log_message(self, fmt, *args):  # keep the test output quiet
+        pass
+
+    def _query(self):
+        url = urllib.parse.urlsplit(self.path)
+        return urllib.parse.unquote(url.path), dict(urllib.parse.parse_qsl(url.query))
+
+    def _record(self, path):
+        return {"method": self.command, "path": self.path,
+                "headers": {k: v for k, v in self.headers.items()},
+                "time": time.time()}
+
+    def _send_small(self, code, body, content_type="text/plain", extra=None):
+        data = body if isinstance(body, bytes) else body.encode()
+        self.send_response(code)
+        self.send_header("Content-Type", content_type)
+        self.send_header("Content-Length", str(len(data)))
+        for k, v in (extra or {}).items():
+            self.send_header(k, v)
+        self.end_headers()
+        if self.command != "HEAD":
+            self.wfile.write(data)
+
+    def _body(self):
+        length = int(self.headers.get("Content-Length") or 0)
+        return self.rfile.read(length) if length else b""
+
+    def _control(self, path):
+        if path == "/_/stats":
+            self._send_small(200, json.dumps(STATS.snapshot()), "application/json")
+        elif path == "/_/reset":
+            STATS.reset()
+            self._send_small(200, "{}", "application/json")
+        elif path == "/_/echo":
+            body = self._body()
+            answer = {"method": self.command, "path": self.path,
+                      "headers": {k: v for k, v in self.headers.items()},
+                      "body": body.decode("latin-1"), "length": len(body)}
+            self._send_small(200, json.dumps(answer), "application/json")
+        else:
+            self._send_small(404, "unknown control path")
+
+    def _serve(self):
+        path, query = self._query()
+        if path.startswith("/_/"):
+            self._control(path)
+            return
+        STATS.begin(self._record(path))
+        try:
+            self._serve_file(path, query)
+        except (BrokenPipeError, ConnectionResetError):
+            pass
+        finally:
+            STATS.end()
+
+    def _serve_file(self, path, query):
+        if "delay" in query:
+            time.sleep(int(query["delay"]) / 1000.0)
+        if "status" in query:
+            code = int(query["status"])
+            self._send_small(code, "<html><body>error %d</body></html>" % code, "text/html")
+            return
+        local = os.path.normpath(os.path.join(self.server.root, path.lstrip("/")))
+        if not local.startswith(self.server.root) or not os.path.isfile(local):
+            self._send_small(404, "<html><body>not found</body></html>", "text/html")
+            return
+        st = os.stat(local)
+        size = st.st_size
+        etag = query.get("etag") or file_etag(local, st)
+        last_modified = email.utils.formatdate(st.st_mtime, usegmt=True)
+
+        range_header = self.headers.get("Range")
+        wanted = parse_range(range_header, size) if range_header else None
+        if range_header and wanted is None and size > 0 and not query.get("ignore_range"):
+            self.send_response(416)
+            self.send_header("Content-Range", "bytes */%d" % size)
+            self.send_header("Content-Length", "0")
+            self.end_headers()
+            return
+        if_range = self.headers.get("If-Range")
+        if wanted and if_range and if_range not in (etag, last_modified):
+            wanted = None  # the resource changed: send it whole
+        if wanted and query.get("ignore_range"):
+            wanted = None
+
+        start, end = (wanted if wanted else (0, size - 1))
+        length = max(0, end - start + 1)
+        self.send_response(206 if wanted else 200)
+        self.send_header("Content-Type", "application/octet-stream")
+        self.send_header("Accept-Ranges", "bytes")
+        self.send_header("ETag", etag)
+        self.send_header("Last-Modified", last_modified)
+        if wanted:
+            if query.get("bad_range"):
+                self.send_header("Content-Range", "bytes %d-%d/%d" % (start + 1, end, size))
+            else:
+                self.send_header("Content-Range", "bytes %d-%d/%d" % (start, end, size))
+        self.send_header("Content-Length", query.get("wrong_length", str(length)))
+        self.end_headers()
+        if self.command == "HEAD":
+            return
+
+        rate = int(query.get("rate", "0"))
+        drop_after = int(query["drop_after"]) if "drop_after" in query else None
+        sent = 0
+        began = time.monotonic()
+        with open(local, "rb") as f:
+            f.seek(start)
+            while sent < length:
+                piece = min(CHUNK, length - sent)
+                if rate:
+                    piece = min(piece, max(1024, rate // 20))
+                if drop_after is not None:
+                    piece = min(piece, drop_after - sent)
+                    if piece <= 0:
+                        self.close_connection = True
+                        self.connection.shutdown(socket.SHUT_RDWR)
+                        return
+                data = f.read(piece)
+                if not data:
+                    break
+                self.wfile.write(data)
+                sent += len(data)
+                if rate:
+                    due = began + sent / rate
+                    pause = due - time.monotonic()
+                    if pause > 0:
+                        time.sleep(pause)
+
+    do_GET = _serve
+    do_HEAD = _serve
+
+    def do_POST(self):
+        path, _ = self._query()
+        if path.startswith("/_/"):
+            self._control(path)
+        else:
+            self._body()
+            self._send_small(405, "POST only under /_/")
+
+
+class Server(ThreadingHTTPServer):
+    daemon_threads = True
+    allow_reuse_address = True
+    request_queue_size = 128
+
+
+def serve(args):
+    root = os.path.realpath(args.root)
+    os.makedirs(root, exist_ok=True)
+    server = Server(("127.0.0.1", args.port), Handler)
+    server.root = root
+    tmp = args.port_file + ".tmp"
+    with open(tmp, "w") as f:
+        f.write("%d\n%d\n" % (server.server_address[1], os.getpid()))
+    os.replace(tmp, args.port_file)
+    signal.signal(signal.SIGTERM, lambda *_: threading.Thread(target=server.shutdown).start())
+    server.serve_forever()
+    server.server_close()
+
+
+def read_port_file(path):
+    try:
+        with open(path) as f:
+            port, pid = f.read().split()[:2]
+            return int(port), int(pid)
+    except (OSError, ValueError):
+        return None
+
+
+def stop(args):
+    info = read_port_file(args.port_file)
+    if info:
+        try:
+            os.kill(info[1], signal.SIGTERM)
+        except ProcessLookupError:
+            pass
+        for _ in range(50):
+            try:
+                os.kill(info[1], 0)
+            except ProcessLookupError:
+                break
+            time.sleep(0.1)
+    try:
+        os.remove(args.port_file)
+    except FileNotFoundError:
+        pass
+
+
+def start(args):
+    stop(args)
+    log = open(args.port_file + ".log", "ab")
+    # A new session, and no inherited pipes: CTest would otherwise wait for
+    # the server to close its output.
+    subprocess.Popen([sys.executable, os.path.abspath(__file__), "serve",
+                      "--port-file", args.port_file, "--root", args.root, "--port", str(args.port)],
+                     stdin=subprocess.DEVNULL, stdout=log, stderr=log, start_new_session=True,
+                     close_fds=True)
+    for _ in range(100):
+        info = read_port_file(args.port_file)
+        if info:
+            with socket.create_connection(("127.0.0.1", info[0]), timeout=2):
+                pass
+            print("test server on port %d" % info[0])
+            return
+        time.sleep(0.05)
+    sys.exit("test server did not start")
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("action", choices=["start", "stop", "serve"])
+    parser.add_argument("--port-file", required=True)
+    parser.add_argument("--root", default=".")
+    parser.add_argument("--port", type=int, default=0)
+    args = parser.parse_args()
+    {"start": start, "stop": stop, "serve": serve}[args.action](args)
+
+
+if __name__ == "__main__":
+    main()
