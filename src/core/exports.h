@@ -1,0 +1,18 @@
+#pragma once
+// The SDK's exported life-cycle, driving and posting interface (C linkage,
+// UTF-8 texts; no export takes ownership of what it is given).
+#include "core/sdk_runtime.h"
+#include "core/vemosdk_export.h"
+
+#include <stdint.h>
+
+struct lua_State;
+
+VEMOSDK_EXPORT int vemosdk_tick(lua_State* L);
+VEMOSDK_EXPORT int vemosdk_tick_native();
+VEMOSDK_EXPORT lua_State* vemosdk_create_lua_State();
+
+VEMOSDK_EXPORT void vemosdk_post_async_result(int64_t id, const char* json);
+VEMOSDK_EXPORT void vemosdk_post_async_index(int32_t id, int n);
+VEMOSDK_EXPORT void vemosdk_post_lua_event(const char* name, int64_t id, const char* json, const void* buffer,
+                                           int length);

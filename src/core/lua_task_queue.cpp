@@ -1,0 +1,78 @@
+#include "core/lua_task_queue.h"
+
+#include <lua.hpp>
+
+#include <new>
+
+using VemoSDK::LuaCallbackTask;
+using VemoSDK::LuaTask;
+
+LuaTaskQueue* LuaTaskQueue::getInstance() {
+  static LuaTaskQueue* const instance = new LuaTaskQueue();
+  return instance;
+}
+
+LuaTaskQueue::~LuaTaskQueue() { delete latest_; }
+
+namespace {
+
+// Posting runs on threads that cannot take an exception: without memory the
+// task is dropped and what it would have owned is released.
+LuaCallbackTask* newTask(const char* name, int64_t id, char* json, void* buffer, int32_t length) {
+  auto* task = new (std::nothrow) LuaCallbackTask(name, id, json, buffer, length);
+  if (!task) {
+    std::free(json);
+    if (length > 0) std::free(buffer);
+  }
+  return task;
+}
+
+}  // namespace
+
+void LuaTaskQueue::postAsyncCall(int64_t id, char* json, void* buffer, int32_t length) {
+  pushTask(newTask(nullptr, id, json, buffer, length));
+}
+
+void LuaTaskQueue::postEvent(const char* name, int64_t id, char* json, void* buffer, int32_t length) {
+  post(name, id, json, buffer, length, false);
+}
+
+void LuaTaskQueue::post(const char* name, int64_t id, char* json, void* buffer, int32_t length,
+                        bool keepLatestOnly) {
+  LuaCallbackTask* task = newTask(name, id, json, buffer, length);
+  if (!task) return;
+  if (!keepLatestOnly) {
+    pushTask(task);
+    return;
+  }
+  LuaCallbackTask* replaced;
+  {
+    std::lock_guard<std::mutex> lock(slot_lock_);
+    replaced = latest_;
+    latest_ = task;
+  }
+  delete replaced;
+}
+
+void LuaTaskQueue::pushTask(LuaTask* task) {
+  if (task) fifo_.push(task);
+}
+
+int LuaTaskQueue::tick(lua_State* L) {
+  // push() may raise a Lua error (out of memory), which unwinds with longjmp:
+  // no lock is held and nothing with a destructor is live while it runs. The
+  // task would leak then, which is the lesser harm.
+  LuaTask* task = fifo_.pop();
+  if (!task) {
+    std::lock_guard<std::mutex> lock(slot_lock_);
+    task = latest_;
+    latest_ = nullptr;
+  }
+  if (!task) {
+    lua_pushnil(L);
+    return 1;
+  }
+  int count = task->push(L);
+  delete task;
+  return count;
+}

@@ -1,0 +1,46 @@
+#pragma once
+// Reads what a tick pushed on a Lua stack as texts, for comparison in tests:
+// nil is "nil", an integer is "#" and its digits, a string is itself (NUL
+// bytes included), anything else is "<type name>".
+#include <lua.hpp>
+
+#include <string>
+#include <vector>
+
+namespace vemo::test {
+
+inline std::vector<std::string> pop_values(lua_State* L, int count) {
+  std::vector<std::string> values;
+  int first = lua_gettop(L) - count + 1;
+  for (int i = first; i < first + count; ++i) {
+    int type = lua_type(L, i);
+    if (type == LUA_TNIL) {
+      values.emplace_back("nil");
+    } else if (type == LUA_TNUMBER && lua_isinteger(L, i)) {
+      values.emplace_back("#" + std::to_string(lua_tointeger(L, i)));
+    } else if (type == LUA_TSTRING) {
+      size_t length = 0;
+      const char* text = lua_tolstring(L, i, &length);
+      values.emplace_back(text, length);
+    } else {
+      values.emplace_back(std::string("<") + lua_typename(L, type) + ">");
+    }
+  }
+  lua_pop(L, count);
+  return values;
+}
+
+// A fresh Lua state with the standard libraries, closed at scope end.
+class LuaStateHolder {
+public:
+  LuaStateHolder() : L_(luaL_newstate()) { luaL_openlibs(L_); }
+  ~LuaStateHolder() { lua_close(L_); }
+  LuaStateHolder(const LuaStateHolder&) = delete;
+  LuaStateHolder& operator=(const LuaStateHolder&) = delete;
+  lua_State* get() const { return L_; }
+
+private:
+  lua_State* L_;
+};
+
+}  // namespace vemo::test
