@@ -1,0 +1,33 @@
+#pragma once
+// Whole-file reads and writes, folder creation and free disk space, on UTF-8
+// paths (every Windows call goes through to_long_path).
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+// Reads a whole file opened with the wide fopen mode (for example L"rb").
+// A relative path is looked for as given, then under the program folder's
+// "vemo\" and then under the program folder. Returns a malloc'd buffer with a
+// terminator after the content, and the bytes read in out_size; null when the
+// file cannot be opened or read.
+char* vemo_read_file(const char* path, const wchar_t* mode, size_t* out_size);
+// The same into a string; false when the file cannot be opened or read.
+bool vemo_read_file(const std::string& path, std::string& content, const wchar_t* mode = L"rb");
+
+// Writes (append 0) or appends (append non-zero) a buffer, creating the
+// missing folders of the path. 1 when every byte reached the disk, 0 when
+// fewer were written, -1 on error (including a failing flush or close).
+int vemo_write_file(const char* path, const void* data, size_t length, int append);
+
+// 0 deleted, -1 empty path or failure.
+int vemo_delete_file(const char* path);
+
+// Creates every folder on the way to path ("/" or "\" separated; the last
+// component is taken as a file name and not created) and returns the absolute
+// path; empty when it cannot be made absolute.
+std::wstring create_dirs_for_path(const std::string& path);
+std::wstring create_dirs_for_path_w(const std::wstring& path);
+
+// Bytes free on the drive of an ANSI root such as "C:\": the smaller of what
+// the caller may use and what the drive has; 0 on failure.
+std::uint64_t get_disk_free_space(const char* root);

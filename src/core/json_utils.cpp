@@ -1,0 +1,11 @@
+#include "core/json_utils.h"
+
+int json_get_int(const cJSON* object, const char* name) {
+  const cJSON* item = object && name ? cJSON_GetObjectItemCaseSensitive(object, name) : nullptr;
+  return cJSON_IsNumber(item) ? item->valueint : 0;
+}
+
+const char* json_get_string(const cJSON* object, const char* name) {
+  const cJSON* item = object && name ? cJSON_GetObjectItemCaseSensitive(object, name) : nullptr;
+  return cJSON_IsString(item) ? item->valuestring : nullptr;
+}

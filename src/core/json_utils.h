@@ -1,0 +1,8 @@
+#pragma once
+// Member getters of cJSON objects.
+#include <cjson/cJSON.h>
+
+// Integer value of a member; 0 when the object or the member is absent or not a number.
+int json_get_int(const cJSON* object, const char* name);
+// String value of a member (borrowed); null when absent or not a string.
+const char* json_get_string(const cJSON* object, const char* name);

@@ -1,0 +1,46 @@
+#include "child_process.h"
+
+#include <windows.h>
+
+#include "core/path_utils.h"
+#include "core/raii.h"
+#include "core/text_convert.h"
+
+namespace vemo::test {
+
+ChildResult run_sibling(const std::string& program, const std::string& arguments) {
+  ChildResult result;
+  SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
+  HANDLE read_end = nullptr, write_end = nullptr;
+  if (!CreatePipe(&read_end, &write_end, &inherit, 0)) return result;
+  UniqueHandle reader(read_end), writer(write_end);
+  SetHandleInformation(reader.get(), HANDLE_FLAG_INHERIT, 0);
+
+  std::wstring command = L"\"" + get_program_dir_w() + utf8_to_wstring(program) + L"\" " + utf8_to_wstring(arguments);
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdOutput = writer.get();
+  startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+  startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+  PROCESS_INFORMATION info = {};
+  if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &info))
+    return result;
+  UniqueHandle process(info.hProcess), thread(info.hThread);
+  writer.reset();  // the pipe ends when the child's copy closes
+
+  char chunk[4096];
+  DWORD got = 0;
+  while (ReadFile(reader.get(), chunk, sizeof chunk, &got, nullptr) && got > 0) result.output.append(chunk, got);
+  WaitForSingleObject(process.get(), INFINITE);
+  DWORD code = 0;
+  GetExitCodeProcess(process.get(), &code);
+  result.exit_code = static_cast<int>(code);
+  std::string clean;
+  for (char c : result.output)
+    if (c != '\r') clean += c;
+  result.output = clean;
+  return result;
+}
+
+}  // namespace vemo::test

@@ -1,0 +1,15 @@
+#pragma once
+// Runs a program of the test folder and collects what it prints.
+#include <string>
+
+namespace vemo::test {
+
+struct ChildResult {
+  int exit_code = -1;
+  std::string output;  // standard output, carriage returns removed
+};
+
+// Starts <folder of this test exe>\<program> with the given arguments and waits for it.
+ChildResult run_sibling(const std::string& program, const std::string& arguments);
+
+}  // namespace vemo::test
