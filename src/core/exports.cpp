@@ -1,15 +1,53 @@
 // Thin C entry points of the SDK; the work is done in C++ behind them.
 #include "core/exports.h"
 
+#include "core/debug_log_seam.h"
+#include "core/lua_error.h"
 #include "core/lua_posts.h"
 #include "core/lua_task_queue.h"
 #include "core/sdk_lifecycle.h"
+
+namespace {
+constexpr char kSdkVersion[] = "3.0.14";
+}
+
+VEMOSDK_EXPORT void vemosdk_init(lua_State* L, HWND window, const char* app_version) {
+  VemoSDK::initWithArgs(L, window, app_version, nullptr);
+}
+
+VEMOSDK_EXPORT void vemosdk_init_with_args(lua_State* L, HWND window, const char* app_version,
+                                           const char* init_args) {
+  VemoSDK::initWithArgs(L, window, app_version, init_args);
+}
+
+VEMOSDK_EXPORT lua_State* vemosdk_create_lua_State() { return VemoSDK::createOwnedLuaState(); }
+
+VEMOSDK_EXPORT void vemosdk_init_with_native(HWND window, const char* app_version, const char* init_args) {
+  VemoSDK::initWithNative(window, app_version, init_args);
+}
+
+VEMOSDK_EXPORT int vemosdk_is_passive_mode() { return VemoSDK::isPassiveMode(); }
+
+VEMOSDK_EXPORT void vemosdk_deinit() { VemoSDK::deinit(); }
+
+VEMOSDK_EXPORT int vemosdk_destroy() {
+  VemoSDK::deinit();
+  vemo_debug_printf("vemosdk_destroy not implemented");
+  return 0;
+}
+
+VEMOSDK_EXPORT const char* vemosdk_version() { return kSdkVersion; }
 
 VEMOSDK_EXPORT int vemosdk_tick(lua_State* L) { return LuaTaskQueue::getInstance()->tick(L); }
 
 VEMOSDK_EXPORT int vemosdk_tick_native() { return VemoSDK::tickNative(); }
 
-VEMOSDK_EXPORT lua_State* vemosdk_create_lua_State() { return VemoSDK::createOwnedLuaState(); }
+VEMOSDK_EXPORT vemosdk_main_thread_handler vemosdk_set_main_thread_handler(vemosdk_main_thread_handler handler) {
+  VemoSDK::setMainThreadHandler(handler);
+  return handler;
+}
+
+VEMOSDK_EXPORT int vemosdk_on_lua_error(lua_State* L) { return VemoSDK::onLuaError(L); }
 
 VEMOSDK_EXPORT void vemosdk_post_async_result(int64_t id, const char* json) {
   VemoSDK::postAsyncResult(id, json);

@@ -8,9 +8,21 @@
 
 struct lua_State;
 
+VEMOSDK_EXPORT void vemosdk_init(lua_State* L, HWND window, const char* app_version);
+VEMOSDK_EXPORT void vemosdk_init_with_args(lua_State* L, HWND window, const char* app_version,
+                                           const char* init_args);
+VEMOSDK_EXPORT lua_State* vemosdk_create_lua_State();
+VEMOSDK_EXPORT void vemosdk_init_with_native(HWND window, const char* app_version, const char* init_args);
+VEMOSDK_EXPORT int vemosdk_is_passive_mode();
+VEMOSDK_EXPORT void vemosdk_deinit();
+VEMOSDK_EXPORT int vemosdk_destroy();
+VEMOSDK_EXPORT const char* vemosdk_version();
+
 VEMOSDK_EXPORT int vemosdk_tick(lua_State* L);
 VEMOSDK_EXPORT int vemosdk_tick_native();
-VEMOSDK_EXPORT lua_State* vemosdk_create_lua_State();
+
+VEMOSDK_EXPORT vemosdk_main_thread_handler vemosdk_set_main_thread_handler(vemosdk_main_thread_handler handler);
+VEMOSDK_EXPORT int vemosdk_on_lua_error(lua_State* L);
 
 VEMOSDK_EXPORT void vemosdk_post_async_result(int64_t id, const char* json);
 VEMOSDK_EXPORT void vemosdk_post_async_index(int32_t id, int n);

@@ -1,20 +1,141 @@
 #include "core/sdk_lifecycle.h"
 
+#include "core/debug_log_seam.h"
+#include "core/lua_task_queue.h"
 #include "core/sdk_runtime.h"
+#include "lua/sdk_modules.h"
 
+#include <curl/curl.h>
 #include <lua.hpp>
+
+#include <cstdio>
+#include <string>
 
 namespace VemoSDK {
 
 namespace {
 
 constexpr char kNativeTickChunk[] = "local E = require 'vemosdk_lua.vemosdk' \nE.tick(false)";
+constexpr char kLoaderScript[] = "vemosdk_lua\\vemosdk_loader.lua";
+
+// Each step of start-up, in its order. Steps whose subsystem is not part of
+// this build yet say so and do nothing.
+
+void startCrashCapture() {
+  // TODO(crash): unless the host installed its own crash callback, print
+  // "sdk call set_crash_callback \n" and install the SDK's crash capture.
+}
+
+void startThreadPool() {
+  // TODO(jsonpool): vemosdk_get_thread_pool() creates the SDK pool (1 to 5
+  // threads) on its first call.
+}
+
+void openDebugLogFile() {
+  // TODO(core): vemo_debug_open_log_file() decides once whether the debug log
+  // also goes to a file.
+}
+
+void buildContext(HWND window, const char* app_version, const char* init_args) {
+  // TODO(core): vemosdk_create_context(window, app_version, init_args). A
+  // context replaced by a second start-up must stay readable by the threads
+  // that still hold it.
+  (void)window;
+  (void)app_version;
+  (void)init_args;
+}
+
+void startHttp() {
+  // Only Schannel is built in; asking for it by id also settles the choice
+  // before libcurl's first use.
+  if (curl_global_sslset(CURLSSLBACKEND_SCHANNEL, nullptr, nullptr) != CURLSSLSET_OK)
+    vemo_debug_printf("ssl not found!\n");
+  // TODO(http): HttpManager::getInstance() starts the download thread.
+}
+
+void startHardwareInfo() {
+  // TODO(crash): HardwareInfo::getInstance()->init() starts the WMI queries.
+}
+
+void initVendors() {
+  vemo_debug_printf("init_vendor begin");
+  // TODO(vendor): build the "sdks" entries keyed by name
+  // (vemosdk_get_sdk_infos) and hand them to VemoSDKProxy::init_vendors.
+}
+
+void openLuaModules(lua_State* L) {
+  lua_rawgeti(L, LUA_REGISTRYINDEX, LUA_RIDX_MAINTHREAD);
+  lua_State* main_thread = lua_tothread(L, -1);
+  lua_pop(L, 1);
+  if (!main_thread) main_thread = L;
+  LuaTaskQueue::getInstance();
+  openSdkModules(main_thread);
+  // The table of named callbacks filled by _vemosdk.register_cb; a new
+  // start-up starts with an empty one.
+  lua_newtable(main_thread);
+  lua_setfield(main_thread, LUA_REGISTRYINDEX, kCallbackRegistryKey);
+}
+
+// The loader script of the SDK-owned state: read whole, run once.
+void runLoaderScript(lua_State* L) {
+  // TODO(core): read kLoaderScript with vemo_read_file, which also looks
+  // under the SDK's data folders; until then only the path as given.
+  FILE* file = std::fopen(kLoaderScript, "rb");
+  if (!file) {
+    std::printf("erro msg = cannot read %s\n", kLoaderScript);
+    return;
+  }
+  std::string text;
+  char chunk[4096];
+  size_t got;
+  while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) text.append(chunk, got);
+  std::fclose(file);
+  int top = lua_gettop(L);
+  if (luaL_loadbuffer(L, text.data(), text.size(), kLoaderScript) != LUA_OK ||
+      lua_pcall(L, 0, LUA_MULTRET, 0) != LUA_OK) {
+    std::printf("erro msg = %s\n", lua_tostring(L, -1));
+  }
+  lua_settop(L, top);
+}
 
 }  // namespace
 
+void initWithArgs(lua_State* L, HWND window, const char* app_version, const char* init_args) {
+  // Other threads start posting inside the steps below (vendors, HTTP, WMI):
+  // the queue they post to exists before any of them.
+  LuaTaskQueue::getInstance();
+
+  startCrashCapture();
+  startThreadPool();
+  openDebugLogFile();
+  vmsdk_set_main_hwnd(window);
+  buildContext(window, app_version, init_args);
+  startHttp();
+  startHardwareInfo();
+  initVendors();
+  if (L) openLuaModules(L);
+}
+
+void initWithNative(HWND window, const char* app_version, const char* init_args) {
+  lua_State* L = ownedLuaState();
+  if (!L) {
+    vemo_debug_printf("\n must call lua_State create function before call native init function!!!!!\n\n\n\ns");
+    return;
+  }
+  setTickMode(0);
+  initWithArgs(L, window, app_version, init_args);
+  runLoaderScript(L);
+}
+
+void deinit() {
+  setOwnedLuaState(nullptr);
+  // TODO(jsonpool): close and delete the SDK thread pool.
+  // TODO(vendor): delete VemoSDKProxy (each vendor gets beforeClear).
+}
+
 lua_State* createOwnedLuaState() {
   if (ownedLuaState()) {
-    // TODO(core): through the debug log once it lands.
+    vemo_debug_printf("already have a lua_State, no need to recreate, return now.");
     return nullptr;
   }
   lua_State* L = luaL_newstate();
@@ -32,6 +153,12 @@ int tickNative() {
   if (luaL_loadstring(L, kNativeTickChunk) == LUA_OK) lua_pcall(L, 0, 0, 0);
   lua_settop(L, top);
   return 0;
+}
+
+int isPassiveMode() {
+  int passive = tickMode() == 0 ? 1 : 0;
+  vemo_debug_printf("vemosdk_is_passive_mode: %d\n", passive);
+  return passive;
 }
 
 }  // namespace VemoSDK

@@ -1,0 +1,35 @@
+#include "lua/sdk_modules.h"
+
+#include "lua/vemosdk_module.h"
+
+#include <lua.hpp>
+
+namespace VemoSDK {
+
+namespace {
+
+struct SdkModule {
+  const char* name;
+  lua_CFunction open;
+};
+
+// In the order they are opened.
+const SdkModule kSdkModules[] = {
+    {"_vemosdk", luaopen_vemosdk},
+    // TODO(crypt): {"_vemosdk_crypt", ...}
+    // TODO(socket): {"_vemosdk_lsocket", ...}
+    // TODO(zip): {"_vemosdk_zip", ...}
+    // TODO(jsonpool): {"_vemosdk_lua_cjson", ...}
+    // TODO(mutex): {"_vemosdk_winmutex", luaopen_winmutex}
+};
+
+}  // namespace
+
+void openSdkModules(lua_State* L) {
+  for (const SdkModule& module : kSdkModules) {
+    luaL_requiref(L, module.name, module.open, 1);
+    lua_pop(L, 1);
+  }
+}
+
+}  // namespace VemoSDK

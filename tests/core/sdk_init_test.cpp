@@ -1,0 +1,134 @@
+// SDK start-up on a host state, on the SDK-owned state, and the small
+// life-cycle exports around it.
+#include "core/exports.h"
+
+#include "lua_values.h"
+#include "test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <direct.h>
+
+#include <string>
+
+namespace {
+
+using vemo::test::LuaStateHolder;
+
+std::string run(lua_State* L, const char* chunk) {
+  if (luaL_dostring(L, chunk) != LUA_OK) {
+    std::string error = lua_tostring(L, -1);
+    lua_pop(L, 1);
+    return "error: " + error;
+  }
+  std::string result = lua_isnoneornil(L, -1) ? "nil" : luaL_tolstring(L, -1, nullptr);
+  lua_settop(L, 0);
+  return result;
+}
+
+TEST(SdkInit, OpensTheModulesAsGlobalsAndAnEmptyCallbackTable) {
+  LuaStateHolder L;
+  HWND window = GetDesktopWindow();
+  vemosdk_init(L.get(), window, "1.0.9");
+  EXPECT_EQ(window, vmsdk_get_main_hwnd());
+  for (const char* module : {"_vemosdk"}) {
+    SCOPED_TRACE(module);
+    std::string check = std::string("return type(") + module + ") == 'table' and package.loaded['" + module +
+                        "'] == " + module;
+    EXPECT_EQ("true", run(L.get(), check.c_str()));
+  }
+  lua_getfield(L.get(), LUA_REGISTRYINDEX, "_vemosdk");
+  ASSERT_TRUE(lua_istable(L.get(), -1));
+  lua_pushnil(L.get());
+  EXPECT_EQ(0, lua_next(L.get(), -2)) << "the callback table is not empty";
+  lua_settop(L.get(), 0);
+}
+
+TEST(SdkInit, ASecondStartUpStartsWithANewCallbackTable) {
+  LuaStateHolder L;
+  vemosdk_init_with_args(L.get(), nullptr, "1.0.9", "--args");
+  ASSERT_EQ("nil", run(L.get(), "_vemosdk.register_cb('HTTP_EVENT', function() end)"));
+  ASSERT_EQ("function", run(L.get(), "return type(_vemosdk.get_register_cb('HTTP_EVENT'))"));
+  vemosdk_init_with_args(L.get(), nullptr, "1.0.9", nullptr);
+  EXPECT_EQ("nil", run(L.get(), "return _vemosdk.get_register_cb('HTTP_EVENT')"));
+}
+
+TEST(SdkInit, ACoroutineGetsTheModulesOfItsMainState) {
+  LuaStateHolder L;
+  lua_State* coroutine = lua_newthread(L.get());
+  vemosdk_init(coroutine, nullptr, "1.0.9");
+  lua_settop(L.get(), 0);
+  EXPECT_EQ("true", run(L.get(), "return package.loaded._vemosdk == _vemosdk"));
+  lua_getfield(L.get(), LUA_REGISTRYINDEX, "_vemosdk");
+  EXPECT_TRUE(lua_istable(L.get(), -1));
+  lua_settop(L.get(), 0);
+}
+
+TEST(SdkLifeCycle, VersionAndMainThreadHandler) {
+  EXPECT_STREQ("3.0.14", vemosdk_version());
+  auto handler = +[](vemosdk_main_thread_callback callback, void* argument) { callback(argument); };
+  EXPECT_EQ(handler, vemosdk_set_main_thread_handler(handler));
+  EXPECT_EQ(handler, vemosdk_get_main_thread_handler());
+  EXPECT_EQ(nullptr, vemosdk_set_main_thread_handler(nullptr));
+  EXPECT_EQ(nullptr, vemosdk_get_main_thread_handler());
+}
+
+// The SDK-owned state is process-wide: its whole story is one test.
+TEST(SdkNativeInit, NeedsTheOwnedStateThenRunsTheLoaderScript) {
+  vemo::test::TempDir dir("sdk_native_init");
+  ASSERT_EQ(0, _mkdir(dir.file("vemosdk_lua").c_str()));
+  ASSERT_TRUE(vemo::test::write_file(dir.file("vemosdk_lua\\vemosdk_loader.lua"),
+                                     "loader_ran = (loader_ran or 0) + 1\nloader_saw_sdk = type(_vemosdk)"));
+  char previous[MAX_PATH];
+  ASSERT_NE(nullptr, _getcwd(previous, sizeof previous));
+  ASSERT_EQ(0, _chdir(dir.path().c_str()));
+
+  EXPECT_EQ(1, vemosdk_is_passive_mode());
+  HWND window = GetDesktopWindow();
+  vmsdk_set_main_hwnd(nullptr);
+  vemosdk_init_with_native(window, "1.0.9", nullptr);
+  EXPECT_EQ(nullptr, vmsdk_get_main_hwnd()) << "start-up ran without a state";
+
+  lua_State* L = vemosdk_create_lua_State();
+  ASSERT_NE(nullptr, L);
+  vemosdk_init_with_native(window, "1.0.9", nullptr);
+  EXPECT_EQ(window, vmsdk_get_main_hwnd());
+  EXPECT_EQ(1, vemosdk_is_passive_mode());
+  EXPECT_EQ("1", run(L, "return loader_ran"));
+  EXPECT_EQ("table", run(L, "return loader_saw_sdk"));
+
+  vemosdk_deinit();
+  EXPECT_EQ(-1, vemosdk_tick_native()) << "deinit keeps the state";
+  ASSERT_EQ(0, _chdir(previous));
+  lua_close(L);  // the SDK forgot it; its owner closes it
+}
+
+struct LuaErrorCase {
+  const char* label;
+  const char* raise;  // Lua code raising the error
+  const char* starts_with;
+  bool has_traceback;
+};
+
+TEST(SdkLuaError, TheMessageHandlerLeavesMessageAndTraceback) {
+  const LuaErrorCase cases[] = {
+      {"text", "error('boom', 0)", "boom\nstack traceback:", true},
+      {"number", "error(42)", "42\nstack traceback:", true},
+      {"object with __tostring", "error(setmetatable({}, {__tostring = function() return 'custom' end}))",
+       "custom", false},
+      {"plain table", "error({})", "(error object is a table value)\nstack traceback:", true},
+      {"nil", "error(nil)", "(error object is a nil value)\nstack traceback:", true},
+  };
+  for (const LuaErrorCase& c : cases) {
+    SCOPED_TRACE(c.label);
+    LuaStateHolder L;
+    lua_pushcfunction(L.get(), vemosdk_on_lua_error);
+    ASSERT_EQ(LUA_OK, luaL_loadstring(L.get(), c.raise));
+    ASSERT_EQ(LUA_ERRRUN, lua_pcall(L.get(), 0, 0, 1));
+    std::string text = lua_tostring(L.get(), -1);
+    EXPECT_EQ(0u, text.rfind(c.starts_with, 0)) << text;
+    EXPECT_EQ(c.has_traceback, text.find("stack traceback:") != std::string::npos) << text;
+  }
+}
+
+}  // namespace

@@ -1,0 +1,73 @@
+// The core functions of the _vemosdk module, called from Lua.
+#include "core/exports.h"
+#include "core/lua_task_queue.h"
+
+#include "lua_values.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+using vemo::test::LuaStateHolder;
+
+class VemosdkCore : public ::testing::Test {
+protected:
+  void SetUp() override {
+    vemosdk_init(L.get(), nullptr, "1.0.9");
+    while (run("return _vemosdk.tick()") != "nil") {
+    }
+  }
+  // The results of a chunk joined with "," (or "error: ..." when it raised).
+  std::string run(const char* chunk) {
+    lua_State* s = L.get();
+    if (luaL_dostring(s, chunk) != LUA_OK) {
+      std::string error = lua_tostring(s, -1);
+      lua_settop(s, 0);
+      return "error: " + error;
+    }
+    std::string joined;
+    for (int i = 1; i <= lua_gettop(s); ++i) {
+      if (i > 1) joined += ",";
+      joined += luaL_tolstring(s, i, nullptr);
+      lua_pop(s, 1);
+    }
+    lua_settop(s, 0);
+    return joined;
+  }
+  LuaStateHolder L;
+};
+
+TEST_F(VemosdkCore, RegisterCallbackKeepsTheLastFunctionPerName) {
+  EXPECT_EQ("", run("_vemosdk.register_cb('E', function() return 1 end)"
+                    "_vemosdk.register_cb('E', function() return 2 end)"));
+  EXPECT_EQ("2", run("return _vemosdk.get_register_cb('E')()"));
+  EXPECT_EQ("nil", run("return _vemosdk.get_register_cb('UNKNOWN')"));
+}
+
+TEST_F(VemosdkCore, WrongArgumentTypesRaiseArgumentErrors) {
+  const struct {
+    const char* call;
+    const char* error_part;
+  } cases[] = {
+      {"_vemosdk.register_cb('E', 5)", "bad argument #2 to 'register_cb' (function expected, got number)"},
+      {"_vemosdk.register_cb({}, print)", "bad argument #1 to 'register_cb' (string expected, got table)"},
+      {"_vemosdk.get_register_cb()", "bad argument #1 to 'get_register_cb' (string expected, got no value)"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.call);
+    std::string result = run(c.call);
+    EXPECT_NE(std::string::npos, result.find(c.error_part)) << result;
+  }
+}
+
+TEST_F(VemosdkCore, TickYieldsOneTaskPerCallThenNil) {
+  LuaTaskQueue::getInstance()->postEvent("BATCH_SUBMIT_EVENT", 3, nullptr, nullptr, 0);
+  vemosdk_post_async_result(0x100000002LL, R"({"succ":true})");
+  EXPECT_EQ("BATCH_SUBMIT_EVENT,3,{},nil", run("return _vemosdk.tick()"));
+  EXPECT_EQ("ASYNC_CALL,4294967298,{\"succ\":true},nil", run("return _vemosdk.tick()"));
+  EXPECT_EQ("nil", run("return _vemosdk.tick()"));
+}
+
+}  // namespace
