@@ -1,7 +1,7 @@
 // Thin C entry points of the SDK; the work is done in C++ behind them.
 #include "core/exports.h"
 
-#include "core/debug_log_seam.h"
+#include "core/debug_log.h"
 #include "core/lua_error.h"
 #include "core/lua_posts.h"
 #include "core/lua_task_queue.h"

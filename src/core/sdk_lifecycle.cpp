@@ -1,6 +1,7 @@
 #include "core/sdk_lifecycle.h"
 
-#include "core/debug_log_seam.h"
+#include "core/debug_log.h"
+#include "core/file_utils.h"
 #include "core/lua_task_queue.h"
 #include "core/sdk_runtime.h"
 #include "lua/sdk_modules.h"
@@ -29,11 +30,6 @@ void startCrashCapture() {
 void startThreadPool() {
   // TODO(jsonpool): vemosdk_get_thread_pool() creates the SDK pool (1 to 5
   // threads) on its first call.
-}
-
-void openDebugLogFile() {
-  // TODO(core): vemo_debug_open_log_file() decides once whether the debug log
-  // also goes to a file.
 }
 
 void buildContext(HWND window, const char* app_version, const char* init_args) {
@@ -78,18 +74,11 @@ void openLuaModules(lua_State* L) {
 
 // The loader script of the SDK-owned state: read whole, run once.
 void runLoaderScript(lua_State* L) {
-  // TODO(core): read kLoaderScript with vemo_read_file, which also looks
-  // under the SDK's data folders; until then only the path as given.
-  FILE* file = std::fopen(kLoaderScript, "rb");
-  if (!file) {
+  std::string text;
+  if (!vemo_read_file(kLoaderScript, text)) {
     std::printf("erro msg = cannot read %s\n", kLoaderScript);
     return;
   }
-  std::string text;
-  char chunk[4096];
-  size_t got;
-  while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) text.append(chunk, got);
-  std::fclose(file);
   int top = lua_gettop(L);
   if (luaL_loadbuffer(L, text.data(), text.size(), kLoaderScript) != LUA_OK ||
       lua_pcall(L, 0, LUA_MULTRET, 0) != LUA_OK) {
@@ -107,7 +96,7 @@ void initWithArgs(lua_State* L, HWND window, const char* app_version, const char
 
   startCrashCapture();
   startThreadPool();
-  openDebugLogFile();
+  vemo_debug_open_log_file();
   vmsdk_set_main_hwnd(window);
   buildContext(window, app_version, init_args);
   startHttp();

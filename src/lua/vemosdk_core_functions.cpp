@@ -1,6 +1,6 @@
 #include "lua/vemosdk_core_functions.h"
 
-#include "core/debug_log_seam.h"
+#include "core/debug_log.h"
 #include "core/lua_task_queue.h"
 #include "lua/sdk_modules.h"
 
@@ -23,7 +23,12 @@ void pushCallbackTable(lua_State* L) {
 
 int log(lua_State* L) {
   const char* text = lua_tostring(L, -1);
-  if (text) vemo_debug_printf("%s", text);
+  if (text) vemo_debug_print(text);
+  return 0;
+}
+
+int openLog(lua_State* L) {
+  vemo_debug_set_console(lua_toboolean(L, -1) ? 1 : 0);
   return 0;
 }
 

@@ -5,6 +5,7 @@ struct lua_State;
 namespace VemoSDK::LuaCore {
 
 int log(lua_State* L);
+int openLog(lua_State* L);
 int registerCallback(lua_State* L);
 int getRegisteredCallback(lua_State* L);
 int tick(lua_State* L);

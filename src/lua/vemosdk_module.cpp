@@ -13,7 +13,7 @@ using namespace VemoSDK;
 const luaL_Reg kVemosdkFunctions[] = {
     // lread
     {"log", LuaCore::log},
-    // open_log
+    {"open_log", LuaCore::openLog},
     {"register_cb", LuaCore::registerCallback},
     {"get_register_cb", LuaCore::getRegisteredCallback},
     {"tick", LuaCore::tick},

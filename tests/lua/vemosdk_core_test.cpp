@@ -1,4 +1,5 @@
 // The core functions of the _vemosdk module, called from Lua.
+#include "core/debug_log.h"
 #include "core/exports.h"
 #include "core/lua_task_queue.h"
 
@@ -68,6 +69,16 @@ TEST_F(VemosdkCore, TickYieldsOneTaskPerCallThenNil) {
   EXPECT_EQ("BATCH_SUBMIT_EVENT,3,{},nil", run("return _vemosdk.tick()"));
   EXPECT_EQ("ASYNC_CALL,4294967298,{\"succ\":true},nil", run("return _vemosdk.tick()"));
   EXPECT_EQ("nil", run("return _vemosdk.tick()"));
+}
+
+std::vector<std::string> g_logged;
+
+TEST_F(VemosdkCore, LogWritesTextOrNumberToTheDebugLogOnceSwitchedOn) {
+  Vemo_registerDebugCallback([](int, const char* text, int length) { g_logged.emplace_back(text, length); });
+  EXPECT_EQ("", run("_vemosdk.log('before') _vemosdk.open_log(true) _vemosdk.log('text') _vemosdk.log(12)"
+                    "_vemosdk.log({}) _vemosdk.open_log(false) _vemosdk.log('after')"));
+  Vemo_registerDebugCallback(nullptr);
+  EXPECT_EQ((std::vector<std::string>{"text", "12"}), g_logged);
 }
 
 }  // namespace
