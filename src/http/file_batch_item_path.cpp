@@ -1,0 +1,51 @@
+#include "http/file_batch_item_path.h"
+
+#include <windows.h>
+
+#include <cstring>
+#include <string>
+
+#include "core/path_utils.h"
+#include "core/text_convert.h"
+#include "http/file_op_error.h"
+#include "http/file_path_join.h"
+
+namespace {
+
+bool is_separator(char c) { return c == '/' || c == '\\'; }
+
+// One leading separator is part of the join's rules ("/a" under a base is
+// base\a); two mean a server or device path.
+bool names_its_own_root(const char* item) {
+  return std::strchr(item, ':') != nullptr || (is_separator(item[0]) && is_separator(item[1]));
+}
+
+// full lies strictly below folder (both absolute, compared without case as
+// Windows does).
+bool is_strictly_inside(const std::wstring& full, std::wstring folder) {
+  while (!folder.empty() && (folder.back() == L'\\' || folder.back() == L'/')) folder.pop_back();
+  if (folder.empty() || full.size() <= folder.size() + 1 || full[folder.size()] != L'\\') return false;
+  return CompareStringOrdinal(full.c_str(), static_cast<int>(folder.size()), folder.c_str(),
+                              static_cast<int>(folder.size()), TRUE) == CSTR_EQUAL;
+}
+
+}  // namespace
+
+OpResult join_batch_item(const char* base, const char* item, char* out, size_t out_size) {
+  if (item == nullptr) item = "";
+  bool has_base = base != nullptr && *base != '\0';
+  if (has_base && names_its_own_root(item)) return make_op_result(kFileOpPathOutsideBase, file_op_msg::kOutsideBase);
+  if (vemo_path_join_win(out, out_size, base, item) < 0)
+    return make_op_result(kFileOpPathTooLong, file_op_msg::kTooLong);
+  if (has_base) {
+    // Decide on the absolute forms that Windows itself will use, so that ".."
+    // and every other normalisation are judged as the file system sees them.
+    std::wstring full_base = get_full_path_w(utf8_to_wstring(base));
+    std::wstring full_item = get_full_path_w(utf8_to_wstring(out));
+    if (!is_strictly_inside(full_item, full_base)) {
+      out[0] = '\0';
+      return make_op_result(kFileOpPathOutsideBase, file_op_msg::kOutsideBase);
+    }
+  }
+  return init_op_result();
+}

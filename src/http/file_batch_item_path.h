@@ -1,0 +1,13 @@
+#pragma once
+// Paths of batch items: a base folder joined with an item name. With a base,
+// an item must name something strictly inside it; an absolute item, one with
+// a drive or a stream (':'), or one that climbs out through ".." is refused,
+// so a script's list can never reach files outside the folder it names.
+#include <cstddef>
+
+#include "core/op_result.h"
+
+// Joins base (may be null or empty: the item is then used as it is) and item
+// into out (out_size bytes, terminated). Failures: kFileOpPathOutsideBase,
+// kFileOpPathTooLong.
+OpResult join_batch_item(const char* base, const char* item, char* out, size_t out_size);
