@@ -1,5 +1,6 @@
 #include "lua/sdk_modules.h"
 
+#include "cjson/vemosdk_lua_cjson.h"
 #include "lua/vemosdk_module.h"
 
 #include <lua.hpp>
@@ -19,7 +20,7 @@ const SdkModule kSdkModules[] = {
     // TODO(crypt): {"_vemosdk_crypt", ...}
     // TODO(socket): {"_vemosdk_lsocket", ...}
     // TODO(zip): {"_vemosdk_zip", ...}
-    // TODO(jsonpool): {"_vemosdk_lua_cjson", ...}
+    {"_vemosdk_lua_cjson", luaopen_vemosdk_lua_cjson},
     // TODO(mutex): {"_vemosdk_winmutex", luaopen_winmutex}
 };
 
