@@ -121,10 +121,7 @@ bool vemo_is_directory(const char* path) {
   return vemo_is_directory_w(utf8_to_wstring(path).c_str());
 }
 
-bool vemo_file_exists(const char* path) {
-  if (path == nullptr || *path == '\0') return false;
-  return attributes_of(utf8_to_wstring(path)) != INVALID_FILE_ATTRIBUTES;
-}
+bool vemo_file_exists(const char* path) { return path != nullptr && file_exists(std::string(path)); }
 
 OpResult vemo_rename_path_w(const wchar_t* source, const wchar_t* target) {
   if (source == nullptr || target == nullptr) {
