@@ -54,6 +54,8 @@ void remove_tree(const std::wstring& dir) {
 
 std::string work_dir() { return unix_to_windows(VEMO_TEST_WORK_DIR); }
 
+std::string test_bin_dir() { return unix_to_windows(VEMO_TEST_BIN_DIR); }
+
 TempDir::TempDir(const std::string& name) {
   path_ = work_dir() + "\\tmp-" + name + "-" + std::to_string(GetCurrentProcessId());
   remove_tree(widen(path_));

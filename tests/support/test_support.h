@@ -28,6 +28,10 @@ bool write_file(const std::string& path, const std::string& bytes);
 // Reads a whole file; false if it cannot be read.
 bool read_file(const std::string& path, std::string& bytes);
 
+// The folder of the test programs (child_program.exe and the test exes), as a
+// Windows path.
+std::string test_bin_dir();
+
 // Port of the HTTP test server (0 when it is not running), and its base URL.
 int http_port();
 std::string http_base_url();

@@ -1,0 +1,3 @@
+#pragma once
+// The script bundle's password (printable ASCII, no quotes or backslashes).
+extern const char kBundlePassword[];

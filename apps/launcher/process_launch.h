@@ -1,0 +1,29 @@
+#pragma once
+// Starting the game (or the other program) for the scripts, and watching the
+// process it became. UI thread only; shared by both programs.
+#include <windows.h>
+
+#include <string>
+
+// Splits a command into the program path and its arguments: a quoted path, or
+// an unquoted one that ends at the first ".exe" followed by a blank, a tab or
+// the end. Both outputs are empty for a command of blanks.
+void split_command_line(const std::wstring& command, std::wstring& path, std::wstring& arguments);
+
+struct LaunchResult {
+  bool started = false;
+  DWORD error = 0;  // when not started
+};
+
+// Starts the command with the shell in the program's own folder, keeps its
+// process for is_game_running and brings its main window to the front from a
+// UI timer. A start that the shell served without a new process (it handed the
+// command to a running program) counts as started.
+LaunchResult launch_process(const std::string& command_utf8);
+
+// The kept process still runs. When it has ended its handles are closed and
+// forgotten, so the next call is false too.
+bool is_game_running();
+
+// Brings a window to the front even when another thread owns the foreground.
+bool bring_window_to_front(HWND window);

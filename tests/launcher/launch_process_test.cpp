@@ -1,0 +1,88 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "process_launch.h"
+#include "test_support.h"
+
+namespace {
+
+using vemo::test::TempDir;
+
+std::string child() { return vemo::test::test_bin_dir() + "\\child_program.exe"; }
+
+bool wait_for_file(const std::string& path, std::string& content) {
+  for (int i = 0; i < 200; ++i) {
+    if (vemo::test::read_file(path, content) && content.find("args=") != std::string::npos) return true;
+    Sleep(50);
+  }
+  return false;
+}
+
+TEST(LaunchProcess, BlanksOnlyIsAnInvalidParameter) {
+  LaunchResult result = launch_process("   ");
+  EXPECT_FALSE(result.started);
+  EXPECT_EQ(87u, result.error);
+}
+
+TEST(LaunchProcess, MissingProgramReportsTheShellError) {
+  LaunchResult result = launch_process("C:\\no\\such\\program.exe -x");
+  EXPECT_FALSE(result.started);
+  EXPECT_NE(0u, result.error);
+}
+
+TEST(LaunchProcess, QuotedPathWithBlanksStartsInItsOwnFolderWithItsArguments) {
+  TempDir dir("launch quoted");
+  std::string folder = dir.file("game folder");
+  CreateDirectoryA(folder.c_str(), nullptr);
+  std::string exe = folder + "\\game.exe";
+  ASSERT_TRUE(CopyFileA(child().c_str(), exe.c_str(), FALSE));
+  std::string report = dir.file("report.txt");
+
+  LaunchResult result = launch_process("\"" + exe + "\" --report \"" + report + "\" -a -b");
+  ASSERT_TRUE(result.started) << result.error;
+  std::string content;
+  ASSERT_TRUE(wait_for_file(report, content));
+  EXPECT_NE(std::string::npos, content.find("cwd=" + folder + "\n")) << content;
+  EXPECT_NE(std::string::npos, content.find("args=-a -b\n")) << content;
+}
+
+TEST(LaunchProcess, GameRunsUntilItExitsAndIsThenForgotten) {
+  EXPECT_FALSE(is_game_running());
+  LaunchResult result = launch_process(child() + " --sleep-ms 1500");
+  ASSERT_TRUE(result.started) << result.error;
+  EXPECT_TRUE(is_game_running());
+  bool ended = false;
+  for (int i = 0; i < 200 && !ended; ++i) {
+    Sleep(50);
+    ended = !is_game_running();
+  }
+  EXPECT_TRUE(ended);
+  EXPECT_FALSE(is_game_running());
+}
+
+TEST(LaunchProcess, ExitCode259DoesNotReadAsRunning) {
+  // STILL_ACTIVE as an exit code must not be mistaken for a live process.
+  LaunchResult result = launch_process(child() + " --exit-code 259");
+  ASSERT_TRUE(result.started) << result.error;
+  bool ended = false;
+  for (int i = 0; i < 200 && !ended; ++i) {
+    Sleep(50);
+    ended = !is_game_running();
+  }
+  EXPECT_TRUE(ended);
+}
+
+TEST(LaunchProcess, SecondStartReplacesTheKeptProcess) {
+  ASSERT_TRUE(launch_process(child() + " --sleep-ms 3000").started);
+  ASSERT_TRUE(launch_process(child() + " --sleep-ms 200").started);
+  // Only the second one is watched: it ends long before the first.
+  bool ended = false;
+  for (int i = 0; i < 40 && !ended; ++i) {
+    Sleep(50);
+    ended = !is_game_running();
+  }
+  EXPECT_TRUE(ended);
+}
+
+}  // namespace
