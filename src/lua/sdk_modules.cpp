@@ -2,6 +2,7 @@
 
 #include "cjson/vemosdk_lua_cjson.h"
 #include "lua/vemosdk_module.h"
+#include "lua/zip_module.h"
 
 #include <lua.hpp>
 
@@ -19,7 +20,7 @@ const SdkModule kSdkModules[] = {
     {"_vemosdk", luaopen_vemosdk},
     // TODO(crypt): {"_vemosdk_crypt", ...}
     // TODO(socket): {"_vemosdk_lsocket", ...}
-    // TODO(zip): {"_vemosdk_zip", ...}
+    {"_vemosdk_zip", luaopen_vemosdk_zip},
     {"_vemosdk_lua_cjson", luaopen_vemosdk_lua_cjson},
     // TODO(mutex): {"_vemosdk_winmutex", luaopen_winmutex}
 };

@@ -31,7 +31,7 @@ TEST(SdkInit, OpensTheModulesAsGlobalsAndAnEmptyCallbackTable) {
   HWND window = GetDesktopWindow();
   vemosdk_init(L.get(), window, "1.0.9");
   EXPECT_EQ(window, vmsdk_get_main_hwnd());
-  for (const char* module : {"_vemosdk"}) {
+  for (const char* module : {"_vemosdk", "_vemosdk_zip", "_vemosdk_lua_cjson"}) {
     SCOPED_TRACE(module);
     std::string check = std::string("return type(") + module + ") == 'table' and package.loaded['" + module +
                         "'] == " + module;
