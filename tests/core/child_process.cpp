@@ -8,7 +8,7 @@
 
 namespace vemo::test {
 
-ChildResult run_sibling(const std::string& program, const std::string& arguments) {
+ChildResult run_program(const std::string& program, const std::string& arguments) {
   ChildResult result;
   SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
   HANDLE read_end = nullptr, write_end = nullptr;
@@ -16,7 +16,7 @@ ChildResult run_sibling(const std::string& program, const std::string& arguments
   UniqueHandle reader(read_end), writer(write_end);
   SetHandleInformation(reader.get(), HANDLE_FLAG_INHERIT, 0);
 
-  std::wstring command = L"\"" + get_program_dir_w() + utf8_to_wstring(program) + L"\" " + utf8_to_wstring(arguments);
+  std::wstring command = L"\"" + utf8_to_wstring(program) + L"\" " + utf8_to_wstring(arguments);
   STARTUPINFOW startup = {};
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESTDHANDLES;
@@ -41,6 +41,10 @@ ChildResult run_sibling(const std::string& program, const std::string& arguments
     if (c != '\r') clean += c;
   result.output = clean;
   return result;
+}
+
+ChildResult run_sibling(const std::string& program, const std::string& arguments) {
+  return run_program(get_program_dir() + program, arguments);
 }
 
 }  // namespace vemo::test

@@ -9,7 +9,9 @@ struct ChildResult {
   std::string output;  // standard output, carriage returns removed
 };
 
-// Starts <folder of this test exe>\<program> with the given arguments and waits for it.
+// Starts a program (UTF-8 path) with the given arguments and waits for it.
+ChildResult run_program(const std::string& program, const std::string& arguments);
+// The same for <folder of this test exe>\<program>.
 ChildResult run_sibling(const std::string& program, const std::string& arguments);
 
 }  // namespace vemo::test
