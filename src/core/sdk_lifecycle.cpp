@@ -3,6 +3,7 @@
 #include "core/debug_log.h"
 #include "core/file_utils.h"
 #include "core/lua_task_queue.h"
+#include "core/sdk_context.h"
 #include "core/sdk_runtime.h"
 #include "lua/sdk_modules.h"
 
@@ -32,13 +33,9 @@ void startThreadPool() {
   // threads) on its first call.
 }
 
+// Threads that still hold the previous context keep their snapshot.
 void buildContext(HWND window, const char* app_version, const char* init_args) {
-  // TODO(core): vemosdk_create_context(window, app_version, init_args). A
-  // context replaced by a second start-up must stay readable by the threads
-  // that still hold it.
-  (void)window;
-  (void)app_version;
-  (void)init_args;
+  vemosdk_create_context(window, app_version, init_args);
 }
 
 void startHttp() {
