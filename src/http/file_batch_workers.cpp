@@ -13,7 +13,7 @@
 namespace {
 
 // The failed items of one batch, by item name, and the code and message of
-// the last failure, which reach the answer.
+// the last failure, which reach the answer. Lives on the batch's thread.
 class BatchFailures {
 public:
   BatchFailures() : items_(cJSON_CreateObject()) {}

@@ -6,7 +6,6 @@
 #include <atomic>
 #include <string>
 
-#include "core/debug_log.h"
 #include "core/path_utils.h"
 #include "core/raii.h"
 #include "core/text_convert.h"
@@ -45,8 +44,9 @@ OpResult copy_one_file(const std::wstring& source, const std::wstring& target, b
     return make_last_error_result();
   }
   std::wstring long_temp = to_long_path(temporary_name_beside(target));
+  discard_temporary(long_temp);  // left behind by an earlier process of the same id
   if (!CopyFileExW(to_long_path(source).c_str(), long_temp.c_str(), nullptr, nullptr, nullptr,
-                   COPY_FILE_ALLOW_DECRYPTED_DESTINATION | COPY_FILE_FAIL_IF_EXISTS)) {
+                   COPY_FILE_ALLOW_DECRYPTED_DESTINATION)) {
     DWORD error = GetLastError();
     discard_temporary(long_temp);
     SetLastError(error);

@@ -248,6 +248,34 @@ TEST(FileListDir, RecursiveListingOfAFileAndASubFolder) {
   }
 }
 
+// Names in any script travel as UTF-8 and reach Windows as UTF-16.
+TEST(FileBatchNames, NonAsciiNamesSurviveEveryOperation) {
+  TempDir dir("batch-names");
+  std::string folder = u8"données";
+  std::string name = u8"文件.txt";
+  std::string file = folder + "\\" + name;
+  make_tree(dir.path(), {{file, "abc"}});
+  Json pair(cJSON_CreateObject());
+  cJSON_AddStringToObject(pair.get(), file.c_str(), (u8"ü\\" + file).c_str());
+  Json options(cJSON_CreateObject());
+  cJSON_AddStringToObject(options.get(), "src_base_path", dir.path().c_str());
+  cJSON_AddStringToObject(options.get(), "dst_base_path", dir.path().c_str());
+  Json copied(do_vemo_file_batch_copy(pair.get(), options.get()));
+  EXPECT_TRUE(cJSON_IsTrue(member(copied.get(), "succ")));
+  EXPECT_EQ("abc", content_of(dir.file(u8"ü\\" + file)));
+
+  Json list(cJSON_CreateArray());
+  cJSON_AddItemToArray(list.get(), cJSON_CreateString(file.c_str()));
+  Json base(cJSON_CreateString(dir.path().c_str()));
+  Json md5(do_vemo_file_batch_md5(list.get(), base.get()));
+  EXPECT_EQ("900150983cd24fb0d6963f7d28e17f72", text_of(member(md5.get(), "succ_data"), file.c_str()));
+
+  Json listing_options(cJSON_CreateObject());
+  cJSON_AddStringToObject(listing_options.get(), "dir_path", dir.file(folder).c_str());
+  Json listing(do_vemo_file_list_dir(nullptr, listing_options.get()));
+  EXPECT_EQ(name, text_of(cJSON_GetArrayItem(member(listing.get(), "data"), 0), "path"));
+}
+
 // Drains the task queue on a Lua state until n answers have come, by id.
 std::map<int64_t, std::string> collect_answers(size_t n) {
   std::unique_ptr<lua_State, decltype(&lua_close)> L(luaL_newstate(), lua_close);

@@ -6,11 +6,16 @@
 #include <winioctl.h>
 
 #include <cstdlib>
+#include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include <cjson/cJSON.h>
+
 #include "core/text_convert.h"
 #include "file_fixtures.h"
+#include "http/file_batch_workers.h"
 #include "http/file_ops.h"
 #include "test_support.h"
 
@@ -20,6 +25,11 @@ using vemo::test::content_of;
 using vemo::test::exists;
 using vemo::test::make_tree;
 using vemo::test::TempDir;
+
+struct JsonDeleter {
+  void operator()(cJSON* json) const { cJSON_Delete(json); }
+};
+using Json = std::unique_ptr<cJSON, JsonDeleter>;
 
 std::vector<std::string> names_in(const std::string& folder) {
   std::vector<std::string> names;
@@ -272,6 +282,17 @@ TEST(FileLarge, SizesOffsetsAndDigestPastTwoGiB) {
   ASSERT_NE(nullptr, bytes);
   EXPECT_EQ("tail", std::string(bytes, count));
   std::free(bytes);
+
+  // The batch answer carries the size as an exact JSON number.
+  Json paths(cJSON_CreateArray());
+  cJSON_AddItemToArray(paths.get(), cJSON_CreateString("big.bin"));
+  Json options(cJSON_CreateObject());
+  cJSON_AddStringToObject(options.get(), "base_path", dir.path().c_str());
+  cJSON_AddTrueToObject(options.get(), "check_size");
+  Json info(do_vemo_file_batch_info(paths.get(), options.get()));
+  char* printed = cJSON_PrintUnformatted(info.get());
+  EXPECT_NE(nullptr, std::strstr(printed, "\"size\":3221225472")) << printed;
+  cJSON_free(printed);
 
   char digest[33];
   OpResult md5 = vemo_file_md5_utf8(path.c_str(), digest);
