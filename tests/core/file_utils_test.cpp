@@ -45,6 +45,17 @@ TEST(WriteFile, RefusesBadArgumentsAndUnwritableTargets) {
   EXPECT_EQ(vemo_write_file(too_long.c_str(), "x", 1, 0), -1);
 }
 
+// Wine shows the host's devices on drive Z:; /dev/full takes the open and
+// fails the write the way a full disk does, when the buffer is flushed.
+TEST(WriteFile, AFullDiskIsAFailure) {
+  const char* full = "Z:\\dev\\full";
+  FILE* probe = _wfopen(L"Z:\\dev\\full", L"wb");
+  if (!probe) GTEST_SKIP() << "no full device here";
+  fclose(probe);
+  EXPECT_EQ(vemo_write_file(full, "data", 4, 0), -1);
+  EXPECT_EQ(vemo_write_file(full, "data", 4, 1), -1);
+}
+
 TEST(WriteFile, WorksBeyondTheLongPathThreshold) {
   TempDir dir("write-long");
   std::string path = dir.path() + "\\" + std::string(150, 'p') + "\\" + std::string(150, 'q') + "\\f.txt";
