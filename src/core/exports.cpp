@@ -6,6 +6,7 @@
 #include "core/lua_posts.h"
 #include "core/lua_task_queue.h"
 #include "core/sdk_lifecycle.h"
+#include "core/thread_pool.h"
 
 namespace {
 constexpr char kSdkVersion[] = "3.0.14";
@@ -41,6 +42,8 @@ VEMOSDK_EXPORT const char* vemosdk_version() { return kSdkVersion; }
 VEMOSDK_EXPORT int vemosdk_tick(lua_State* L) { return LuaTaskQueue::getInstance()->tick(L); }
 
 VEMOSDK_EXPORT int vemosdk_tick_native() { return VemoSDK::tickNative(); }
+
+VEMOSDK_EXPORT void vemosdk_timer_once(intptr_t id, float seconds) { VemoSDK::timerOnce(id, seconds); }
 
 VEMOSDK_EXPORT vemosdk_main_thread_handler vemosdk_set_main_thread_handler(vemosdk_main_thread_handler handler) {
   VemoSDK::setMainThreadHandler(handler);

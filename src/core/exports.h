@@ -20,6 +20,8 @@ VEMOSDK_EXPORT const char* vemosdk_version();
 
 VEMOSDK_EXPORT int vemosdk_tick(lua_State* L);
 VEMOSDK_EXPORT int vemosdk_tick_native();
+// After `seconds`, an "ASYNC_CALL" task with the id (taken as 32 bits) reaches Lua.
+VEMOSDK_EXPORT void vemosdk_timer_once(intptr_t id, float seconds);
 
 VEMOSDK_EXPORT vemosdk_main_thread_handler vemosdk_set_main_thread_handler(vemosdk_main_thread_handler handler);
 VEMOSDK_EXPORT int vemosdk_on_lua_error(lua_State* L);

@@ -5,6 +5,7 @@
 #include "core/lua_task_queue.h"
 #include "core/sdk_context.h"
 #include "core/sdk_runtime.h"
+#include "core/thread_pool.h"
 #include "lua/sdk_modules.h"
 
 #include <curl/curl.h>
@@ -28,10 +29,8 @@ void startCrashCapture() {
   // "sdk call set_crash_callback \n" and install the SDK's crash capture.
 }
 
-void startThreadPool() {
-  // TODO(jsonpool): vemosdk_get_thread_pool() creates the SDK pool (1 to 5
-  // threads) on its first call.
-}
+// The first call creates the SDK pool (1 to 5 threads); later ones keep it.
+void startThreadPool() { vemosdk_get_thread_pool(); }
 
 // Threads that still hold the previous context keep their snapshot.
 void buildContext(HWND window, const char* app_version, const char* init_args) {
@@ -115,7 +114,7 @@ void initWithNative(HWND window, const char* app_version, const char* init_args)
 
 void deinit() {
   setOwnedLuaState(nullptr);
-  // TODO(jsonpool): close and delete the SDK thread pool.
+  vemosdk_delete_thread_pool();  // pending timers never fire
   // TODO(vendor): delete VemoSDKProxy (each vendor gets beforeClear).
 }
 
