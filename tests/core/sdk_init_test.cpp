@@ -15,6 +15,10 @@ namespace {
 
 using vemo::test::LuaStateHolder;
 
+// Start-up only stores the host window; a made-up handle keeps these tests
+// away from the window system.
+const HWND kHostWindow = reinterpret_cast<HWND>(static_cast<INT_PTR>(0x1234));
+
 std::string run(lua_State* L, const char* chunk) {
   if (luaL_dostring(L, chunk) != LUA_OK) {
     std::string error = lua_tostring(L, -1);
@@ -28,9 +32,8 @@ std::string run(lua_State* L, const char* chunk) {
 
 TEST(SdkInit, OpensTheModulesAsGlobalsAndAnEmptyCallbackTable) {
   LuaStateHolder L;
-  HWND window = GetDesktopWindow();
-  vemosdk_init(L.get(), window, "1.0.9");
-  EXPECT_EQ(window, vmsdk_get_main_hwnd());
+  vemosdk_init(L.get(), kHostWindow, "1.0.9");
+  EXPECT_EQ(kHostWindow, vmsdk_get_main_hwnd());
   for (const char* module : {"_vemosdk", "_vemosdk_zip", "_vemosdk_lua_cjson"}) {
     SCOPED_TRACE(module);
     std::string check = std::string("return type(") + module + ") == 'table' and package.loaded['" + module +
@@ -84,7 +87,7 @@ TEST(SdkNativeInit, NeedsTheOwnedStateThenRunsTheLoaderScript) {
   ASSERT_EQ(0, _chdir(dir.path().c_str()));
 
   EXPECT_EQ(1, vemosdk_is_passive_mode());
-  HWND window = GetDesktopWindow();
+  HWND window = kHostWindow;
   vmsdk_set_main_hwnd(nullptr);
   vemosdk_init_with_native(window, "1.0.9", nullptr);
   EXPECT_EQ(nullptr, vmsdk_get_main_hwnd()) << "start-up ran without a state";

@@ -1,0 +1,76 @@
+#include "single_instance.h"
+
+#include "launcher_state.h"
+
+#include "core/debug_log.h"
+#include "core/sdkconfig.h"
+
+#include <cjson/cJSON.h>
+
+#include <cstdio>
+
+std::string read_launcher_name(const std::wstring& program_dir) {
+  // Read as the SDK context reads it: an enciphered configuration must not
+  // leave every game with the same bare mutex name.
+  cJSON* config = load_json_file(program_dir + L"sdkconfig.json");
+  std::string name;
+  const cJSON* value = cJSON_GetObjectItemCaseSensitive(config, "launcher_name");
+  if (cJSON_IsString(value) && value->valuestring) name = value->valuestring;
+  cJSON_Delete(config);
+  return name;
+}
+
+InstanceCheck SingleInstanceMutex::acquire(const std::wstring& launcher_name) {
+  std::wstring name = L"vemosdk_launcher_process_mux" + launcher_name;
+  mutex_.reset(CreateMutexW(nullptr, FALSE, name.c_str()));
+  DWORD error = GetLastError();
+  if (!mutex_) return InstanceCheck::kFailed;
+  return error == ERROR_ALREADY_EXISTS ? InstanceCheck::kSecond : InstanceCheck::kFirst;
+}
+
+void SingleInstanceMutex::release() {
+  if (!mutex_) return;
+  ReleaseMutex(mutex_.get());
+  mutex_.reset();
+}
+
+namespace {
+
+void flash(HWND window) {
+  FLASHWINFO info = {sizeof(info)};
+  info.hwnd = window;
+  info.dwFlags = FLASHW_ALL | FLASHW_TIMERNOFG;
+  info.uCount = 5;
+  FlashWindowEx(&info);
+}
+
+}  // namespace
+
+void activate_first_instance(const std::wstring& title, const std::wstring& command_line) {
+  HWND first = FindWindowW(kLauncherWindowClass, title.c_str());
+  if (command_line == L"ToastActivated") {
+    vemo_debug_printf("New process: Found exe launcher by system nority ToastActivated.");
+    if (!first) {
+      vemo_debug_printf("New process: Found no window of running instance.");
+      return;
+    }
+    vemo_debug_printf("find the first launcher.exe window");
+    ShowWindow(first, SW_RESTORE);
+    if (!SetForegroundWindow(first)) {
+      flash(first);
+      vemo_debug_printf("SetForegroundWindow the launcher.exe window failed");
+    }
+    return;
+  }
+  if (!first) {
+    vemo_debug_printf("second instance: no existing window found");
+    return;
+  }
+  vemo_debug_printf("second instance: activate existing launcher window");
+  if (!IsWindowVisible(first)) ShowWindow(first, SW_SHOW);
+  if (IsIconic(first)) ShowWindow(first, SW_RESTORE);
+  if (!SetForegroundWindow(first)) {
+    flash(first);
+    vemo_debug_printf("second instance: SetForegroundWindow failed, flashed instead");
+  }
+}

@@ -1,0 +1,27 @@
+#pragma once
+// One launcher per launcher name: a named mutex, and a second start that
+// brings the first instance's window forward and ends.
+#include "core/raii.h"
+
+#include <string>
+
+// "launcher_name" of the program folder's sdkconfig.json, plain or
+// enciphered; empty when the file or the key is missing.
+std::string read_launcher_name(const std::wstring& program_dir);
+
+enum class InstanceCheck { kFirst, kSecond, kFailed };
+
+// Holds "vemosdk_launcher_process_mux" + name for the process's life.
+class SingleInstanceMutex {
+public:
+  InstanceCheck acquire(const std::wstring& launcher_name);
+  void release();
+
+private:
+  vemo::UniqueHandle mutex_;
+};
+
+// A second instance: bring the first instance's window (found by class and
+// title) to the front. command_line is the process command line without
+// the program name.
+void activate_first_instance(const std::wstring& title, const std::wstring& command_line);

@@ -1,0 +1,59 @@
+-- The SDK side of the scripts: the tick that both programs call every
+-- 100 ms drains the native task queue and hands each task to the handler
+-- registered under its name; results of asynchronous calls are matched to
+-- the function that asked for them.
+local M = {}
+
+local tick_count = 0
+local next_callback_id = 0
+local pending_calls = {}
+
+-- Returns a callback id for an asynchronous _vemosdk call; on_result(json,
+-- buffer) runs once when its "ASYNC_CALL" result arrives.
+function M.callback_id(on_result)
+  next_callback_id = next_callback_id + 1
+  pending_calls[next_callback_id] = on_result
+  return next_callback_id
+end
+
+local function on_async_call(id, json, buffer)
+  local on_result = pending_calls[id]
+  pending_calls[id] = nil
+  if on_result then
+    on_result(json, buffer)
+  else
+    _vemosdk.log("vemosdk.lua: result for unknown callback id " .. tostring(id))
+  end
+end
+
+local function dispatch(name, ...)
+  local handler = _vemosdk.get_register_cb(name)
+  if handler then
+    handler(...)
+  else
+    _vemosdk.log("vemosdk.lua: no handler for " .. tostring(name))
+  end
+end
+
+-- Takes every waiting task; _vemosdk.tick gives one per call, nil when none.
+local function drain(name, ...)
+  if name == nil then return false end
+  dispatch(name, ...)
+  return true
+end
+
+function M.tick()
+  tick_count = tick_count + 1
+  if tick_count % 10 == 0 then
+    _vemosdk.log(string.format("vemosdk.lua: tick %d at %d ms", tick_count, math.floor(os.clock() * 1000)))
+  end
+  while drain(_vemosdk.tick()) do end
+end
+
+function M.tick_count()
+  return tick_count
+end
+
+_vemosdk.register_cb("ASYNC_CALL", on_async_call)
+
+return M

@@ -1,0 +1,17 @@
+-- The launcher's entry script: what happens once the program has started.
+local sdk = require 'vemosdk_lua.vemosdk'
+
+local M = {}
+
+function M.check_for_launcher_update()
+  -- The sample prints the SDK's debug log, including the tick's heartbeat.
+  _vemosdk.open_log(true)
+  _vemosdk.log("launcher.lua: check_for_launcher_update, launcher " .. _launcher.get_version())
+  -- This sample has no update service to ask: the launcher is up to date,
+  -- so the main window is shown at once.
+  _launcher.set_close_action("exit")
+  _launcher.show_main_window()
+  _vemosdk.log("launcher.lua: main window shown after " .. sdk.tick_count() .. " ticks")
+end
+
+return M

@@ -1,0 +1,44 @@
+-- Entry script of the launcher end-to-end tests, in place of the sample's.
+-- It keeps the sample's tick and lets the test steer it with flag files in
+-- the program folder: show.flag shows the main window, fail.flag makes the
+-- next tick raise an error.
+local sdk = require 'vemosdk_lua.vemosdk'
+
+local M = {}
+
+local function take_flag(name)
+  local file = io.open(name, "rb")
+  if not file then return false end
+  file:close()
+  os.remove(name)
+  return true
+end
+
+local sample_tick = sdk.tick
+local failed = false
+sdk.tick = function()
+  if take_flag("fail.flag") then
+    failed = true
+    error("e2e: tick failed on purpose")
+  end
+  if failed then
+    failed = false
+    print("e2e: ticking again after the error")
+  end
+  if take_flag("show.flag") then
+    _launcher.show_main_window()
+    print("e2e: main window shown")
+  end
+  sample_tick()
+end
+
+function M.check_for_launcher_update()
+  _vemosdk.register_cb("THREAD_EVENT", function(id, json, buffer)
+    print(string.format("e2e: THREAD_EVENT id=%d json=%s buffer=%s", id, json, buffer))
+  end)
+  print("e2e: entry ran")
+  local loaded, message = package.loadlib("thread_poster.dll", "*")
+  print("e2e: thread poster loaded: " .. tostring(loaded) .. " " .. tostring(message))
+end
+
+return M
