@@ -12,10 +12,12 @@ If-Range, and misbehaves on request through query parameters:
   status=CODE        answer CODE with a small error page
   wrong_length=N     announce N as Content-Length (the body stays as it is)
   etag=TEXT          announce TEXT as the ETag instead of the computed one
+  group=NAME         also count the request in the statistics of group NAME
 
 Control endpoints under /_/:
-  /_/stats           JSON: {"active", "max_active", "requests": [...]}
-  /_/reset           clears the statistics
+  /_/stats           JSON: {"active", "max_active", "requests": [...]};
+                     ?group=NAME: the same for that group's requests only
+  /_/reset           clears the statistics (?group=NAME: that group's)
   /_/echo            answers with the request (method, path, headers, body as
                      latin-1 text) as JSON; any method
 
@@ -69,6 +71,13 @@ class Stats:
 
 
 STATS = Stats()
+GROUPS = {}
+GROUPS_LOCK = threading.Lock()
+
+
+def group_stats(name):
+    with GROUPS_LOCK:
+        return GROUPS.setdefault(name, Stats())
 
 
 def file_etag(path, st):
@@ -126,10 +135,12 @@ class Handler(BaseHTTPRequestHandler):
         return self.rfile.read(length) if length else b""
 
     def _control(self, path):
+        _, query = self._query()
+        stats = group_stats(query["group"]) if "group" in query else STATS
         if path == "/_/stats":
-            self._send_small(200, json.dumps(STATS.snapshot()), "application/json")
+            self._send_small(200, json.dumps(stats.snapshot()), "application/json")
         elif path == "/_/reset":
-            STATS.reset()
+            stats.reset()
             self._send_small(200, "{}", "application/json")
         elif path == "/_/echo":
             body = self._body()
@@ -145,13 +156,17 @@ class Handler(BaseHTTPRequestHandler):
         if path.startswith("/_/"):
             self._control(path)
             return
-        STATS.begin(self._record(path))
+        counted = [STATS] + ([group_stats(query["group"])] if "group" in query else [])
+        record = self._record(path)
+        for stats in counted:
+            stats.begin(record)
         try:
             self._serve_file(path, query)
         except (BrokenPipeError, ConnectionResetError):
             pass
         finally:
-            STATS.end()
+            for stats in counted:
+                stats.end()
 
     def _serve_file(self, path, query):
         if "delay" in query:

@@ -1,0 +1,40 @@
+#pragma once
+// One request in flight. It travels with its easy handle (found again from
+// CURLINFO_PRIVATE): from the thread that builds it, through the download
+// thread, to the completion step that posts its answer and frees it.
+#include <cstdint>
+#include <string>
+
+#include "http/curl_handles.h"
+#include "http/download_params.h"
+#include "http/json_ptr.h"
+
+namespace VemoSDKHttp {
+
+class BufferData {
+public:
+  BufferData() : responseHeaders(cJSON_CreateObject()) {}
+  virtual ~BufferData() = default;
+  BufferData(const BufferData&) = delete;
+  BufferData& operator=(const BufferData&) = delete;
+
+  // Called on the download thread after every pass of the loop while the
+  // request runs (a paused download resumes here).
+  virtual void onLoopPass(int64_t now_ms) { (void)now_ms; }
+
+  int64_t callbackId = 0;  // 0: nobody waits for the answer
+  DownloadParams params{};
+  int64_t knownTotal = 0;  // bytes of the whole resource; 0 unknown
+  std::string url;
+  bool noHostCheck = false;
+  CurlSlist headers;     // the request's own header lines
+  CurlSlist sentHeaders;  // lines sent instead, when the request uses its own
+  std::string body;      // collected answer of in-memory requests
+  bool noBody = true;
+  bool isHead = false;
+  CurlEasy easy;
+  JsonPtr responseHeaders;  // name -> value of the answer (2xx only)
+  char errorText[CURL_ERROR_SIZE] = {};
+};
+
+}  // namespace VemoSDKHttp

@@ -1,0 +1,29 @@
+#pragma once
+// Owners of libcurl handles and header lists.
+#include <curl/curl.h>
+
+#include <memory>
+
+namespace VemoSDKHttp {
+
+struct CurlEasyDeleter {
+  void operator()(CURL* handle) const { curl_easy_cleanup(handle); }
+};
+using CurlEasy = std::unique_ptr<CURL, CurlEasyDeleter>;
+
+struct CurlSlistDeleter {
+  void operator()(curl_slist* list) const { curl_slist_free_all(list); }
+};
+// A request's header lines.
+using CurlSlist = std::unique_ptr<curl_slist, CurlSlistDeleter>;
+
+// Appends one line; the list is left as it was when libcurl has no memory.
+inline bool append_header(CurlSlist& list, const char* line) {
+  curl_slist* grown = curl_slist_append(list.get(), line);
+  if (!grown) return false;
+  list.release();
+  list.reset(grown);
+  return true;
+}
+
+}  // namespace VemoSDKHttp

@@ -1,0 +1,42 @@
+#pragma once
+// The file one download writes into: created from byte 0, or opened at the
+// offset a resumed download continues from. Owned by its download record.
+#include <windows.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace VemoSDKHttp {
+
+class DownloadFile {
+public:
+  DownloadFile() = default;
+  ~DownloadFile() { close(); }
+  DownloadFile(const DownloadFile&) = delete;
+  DownloadFile& operator=(const DownloadFile&) = delete;
+
+  // Creates (or empties) the file. False with the system error code.
+  bool openFresh(const std::wstring& path, DWORD& error);
+  enum class Resume { kOpened, kShorter, kFailed };
+  // Opens the file to append at offset. A longer file is cut back to offset
+  // (those bytes come again); a shorter one cannot continue at offset: it is
+  // left alone, nothing is open and kShorter is returned.
+  Resume openAt(const std::wstring& path, int64_t offset, DWORD& error);
+  // Empties the open file and writes from byte 0 again.
+  bool restartFromZero();
+
+  // Bytes written (fewer on a disk error).
+  size_t write(const void* data, size_t length);
+  // False when the file was open and could not be closed cleanly.
+  bool close();
+  bool isOpen() const { return handle_ != INVALID_HANDLE_VALUE; }
+  const std::wstring& path() const { return path_; }
+
+private:
+  HANDLE handle_ = INVALID_HANDLE_VALUE;
+  std::wstring path_;
+  bool failed_ = false;  // a write fell short
+};
+
+}  // namespace VemoSDKHttp

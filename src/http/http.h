@@ -1,0 +1,37 @@
+#pragma once
+// The download entries of the SDK, as the _vemosdk Lua functions call them.
+// Each works on HttpManager::getInstance(). A callback id of 0 means that
+// nobody waits: nothing is posted for that request. Every answer reaches Lua
+// later as a task.
+#include <cjson/cJSON.h>
+
+#include <cstdint>
+
+#include "http/curl_handles.h"
+#include "http/download_params.h"
+
+// SDK start-up: selects libcurl's Schannel back end and creates the manager,
+// whose download thread starts at once.
+void vmsdk_http_global_init();
+
+// Queues one download; _vemosdk_check_submit_download starts queued ones up
+// to the allowed number.
+void _vemosdk_submit_download(int64_t callback_id, const char* url, VemoSDKHttp::CurlSlist headers,
+                              DownloadParams params);
+void _vemosdk_check_submit_download();
+// Starts a download at once, without queueing.
+void _vemosdk_http_get_file(int64_t callback_id, const char* url, VemoSDKHttp::CurlSlist headers, bool no_host_check,
+                            DownloadParams params, int64_t known_total);
+// Starts a resumed download: a HEAD pre-check first, then the download.
+void _vemosdk_http_head(int64_t callback_id, const char* url, VemoSDKHttp::CurlSlist headers, bool no_host_check,
+                        DownloadParams params);
+// Whether the request carries a Range line (and so resumes its file).
+bool _vemosdk_http_has_range(const curl_slist* headers);
+// Stops one running download ({"succ":true}; {"succ":false,...} without an id).
+void _vemosdk_http_stop_task(int64_t callback_id, const char* task_id);
+// Stops running downloads and drops pending ones of a JSON array of ids.
+void _vemosdk_http_stop_task_list(int64_t callback_id, const cJSON* task_ids);
+// A JSON object task id -> new priority.
+void _vemosdk_update_download_priority(const cJSON* task_priorities);
+void _vemosdk_http_update_download_config(int64_t limit_speed_kb, int64_t read_buffer_size, int64_t max_count,
+                                          int64_t progress_interval_ms, int64_t extra);

@@ -1,0 +1,50 @@
+#include "http/http.h"
+
+#include "http/http_deps.h"
+#include "http/http_headers.h"
+#include "http/http_manager.h"
+
+void vmsdk_http_global_init() {
+  if (curl_global_sslset(CURLSSLBACKEND_SCHANNEL, nullptr, nullptr) != CURLSSLSET_OK)
+    vemo_debug_printf("ssl not found!\n");
+  HttpManager::getInstance();
+}
+
+void _vemosdk_submit_download(int64_t callback_id, const char* url, VemoSDKHttp::CurlSlist headers,
+                              DownloadParams params) {
+  HttpManager::getInstance()->submitDownload(callback_id, url ? url : "", std::move(headers), params);
+}
+
+void _vemosdk_check_submit_download() { HttpManager::getInstance()->vmsdk_check_submit_download_to_max_count(); }
+
+void _vemosdk_http_get_file(int64_t callback_id, const char* url, VemoSDKHttp::CurlSlist headers, bool no_host_check,
+                            DownloadParams params, int64_t known_total) {
+  HttpManager::getInstance()->vmsdk_http_get_file(callback_id, url ? url : "", std::move(headers), no_host_check,
+                                                  params, known_total);
+}
+
+void _vemosdk_http_head(int64_t callback_id, const char* url, VemoSDKHttp::CurlSlist headers, bool no_host_check,
+                        DownloadParams params) {
+  HttpManager::getInstance()->vmsdk_http_head_callback(callback_id, url ? url : "", std::move(headers),
+                                                       no_host_check, params);
+}
+
+bool _vemosdk_http_has_range(const curl_slist* headers) { return VemoSDKHttp::has_range_header(headers); }
+
+void _vemosdk_http_stop_task(int64_t callback_id, const char* task_id) {
+  HttpManager::getInstance()->stopTask(callback_id, task_id);
+}
+
+void _vemosdk_http_stop_task_list(int64_t callback_id, const cJSON* task_ids) {
+  HttpManager::getInstance()->http_stop_with_task_arr(callback_id, task_ids);
+}
+
+void _vemosdk_update_download_priority(const cJSON* task_priorities) {
+  HttpManager::getInstance()->vmsdk_update_download_priority(task_priorities);
+}
+
+void _vemosdk_http_update_download_config(int64_t limit_speed_kb, int64_t read_buffer_size, int64_t max_count,
+                                          int64_t progress_interval_ms, int64_t extra) {
+  HttpManager::getInstance()->update_download_config(limit_speed_kb, read_buffer_size, max_count,
+                                                     progress_interval_ms, extra);
+}

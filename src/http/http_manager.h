@@ -1,0 +1,157 @@
+#pragma once
+// HttpManager: the process-wide owner of the SDK's downloads. It keeps the
+// settings, the pending queue with its priorities and the set of running
+// downloads, starts downloads up to the allowed number, and finishes them:
+// checks, rename and one JSON answer each.
+//
+// Threads: the Lua thread submits, starts, stops and configures; the download
+// thread runs every transfer and its completion; a check worker verifies
+// finished files; the SDK pool applies priority changes. Each shared part has
+// its own lock.
+#include <cjson/cJSON.h>
+
+#include <atomic>
+#include <condition_variable>
+#include <functional>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <unordered_set>
+
+#include "http/buffer_data.h"
+#include "http/curl_handles.h"
+#include "http/download_params.h"
+#include "http/easy_handle_pool.h"
+#include "http/http_events.h"
+#include "http/json_ptr.h"
+#include "http/pending_downloads.h"
+#include "http/speed_limiter.h"
+
+namespace VemoSDKHttp {
+class DownloadTaskInfo;
+class DownloadThread;
+class SerialWorker;
+}  // namespace VemoSDKHttp
+
+class HttpManager {
+public:
+  // The process's manager, created on first use (the first use is on the UI
+  // thread during SDK start-up) and never destroyed. It answers through the
+  // Lua task queue.
+  static HttpManager* getInstance();
+
+  // The download thread starts at once.
+  explicit HttpManager(VemoSDKHttp::HttpEventSink& sink);
+  // Lets running checks finish, then stops the download thread; transfers
+  // still running are dropped without an answer.
+  ~HttpManager();
+  HttpManager(const HttpManager&) = delete;
+  HttpManager& operator=(const HttpManager&) = delete;
+
+  // Queues one download; nothing starts until the next start-up pass.
+  void submitDownload(int64_t callback_id, const std::string& url, VemoSDKHttp::CurlSlist headers,
+                      const DownloadParams& params);
+  // Starts pending downloads while fewer than the maximum run; the number started.
+  int vmsdk_check_submit_download_to_max_count();
+  int vmsdk_get_max_downloading_count();
+  // Starts the download at the front of the pending queue; false when none waits.
+  bool vmsdk_on_complete_download_next();
+  // task id -> new priority; applied on the SDK thread pool.
+  void vmsdk_update_download_priority(const cJSON* task_priorities);
+  void vmsdk_update_download_priority_in_thread(const cJSON* task_priorities);
+  // A running download stops at its next progress call; a pending one is not affected.
+  void stopTask(int64_t callback_id, const char* task_id);
+  // Stops running ones and drops pending ones.
+  void http_stop_with_task_arr(int64_t callback_id, const cJSON* task_ids);
+  void update_download_config(int64_t limit_speed_kb, int64_t read_buffer_size, int64_t max_count,
+                              int64_t progress_interval_ms, int64_t extra);
+
+  // Starts a download at once (a request with a Range line resumes the file).
+  void vmsdk_http_get_file(int64_t callback_id, const std::string& url, VemoSDKHttp::CurlSlist headers,
+                           bool no_host_check, const DownloadParams& params, int64_t known_total);
+  // Starts the HEAD pre-check of a resumed download; the download follows.
+  void vmsdk_http_head_callback(int64_t callback_id, const std::string& url, VemoSDKHttp::CurlSlist headers,
+                                bool no_host_check, const DownloadParams& params);
+
+  void mark_task_downloading(const std::string& task_id, bool state);
+  bool isTaskRunning(const std::string& task_id) const;
+  size_t runningCount() const;
+  size_t pendingCount() const;
+
+  void setVerbose(int verbose) { verbose_ = verbose; }
+  void setRevocationCheck(bool on) { revocation_check_ = on; }
+  int maxConcurrentDownloads() const { return max_concurrent_; }
+  int progressIntervalMs() const { return progress_interval_ms_; }
+  VemoLimitHttpSpeed& speedLimiter() { return limiter_; }
+
+  // --- Used by the download callbacks (download thread).
+  // False when the network has been reported down and no bytes arrived for
+  // a while: the transfer is then aborted with -1003.
+  bool networkAllowsTransfer(const VemoSDKHttp::DownloadTaskInfo& task, int64_t now_ms);
+  // The end of a download's answer headers; false aborts the transfer.
+  bool onDownloadHeadersEnd(VemoSDKHttp::DownloadTaskInfo& task, long response_code);
+  void postProgress(VemoSDKHttp::DownloadTaskInfo& task, int64_t now_ms);
+
+private:
+  void vmsdk_http_on_transfer_done(std::unique_ptr<VemoSDKHttp::BufferData> request, CURLcode result);
+  void vmsdk_http_check_download_head_resp_valid(std::unique_ptr<VemoSDKHttp::DownloadTaskInfo> head,
+                                                 int status);
+  void finishDownload(std::unique_ptr<VemoSDKHttp::DownloadTaskInfo> task, int status);
+  // On the check worker: MD5, size and rename of a download that arrived whole.
+  void finishChecked(VemoSDKHttp::DownloadTaskInfo& task, int status);
+  // After a download is over: its slot goes to the next pending download,
+  // unless the network is down.
+  void releaseSlot(const std::string& task_id, int status);
+  void setDownloadOptions(VemoSDKHttp::DownloadTaskInfo& task);
+  void setCommonTlsOptions(CURL* easy, bool no_host_check);
+
+  void postHeaderEvent(VemoSDKHttp::DownloadTaskInfo& task);
+  void postFinal(VemoSDKHttp::DownloadTaskInfo& task, VemoSDKHttp::JsonPtr result, bool success,
+                 const std::string& body);
+  void postEarlyFailure(int64_t callback_id, const DownloadParams& params, int status, const std::string& msg);
+  void postSucc(int64_t callback_id);
+  void resetNetworkCheck();
+  void runOnPool(std::function<void()> job);
+
+  VemoSDKHttp::HttpEventSink& sink_;
+
+  // Settings: written by the Lua thread, read by the others.
+  const int32_t default_buffer_size_ = 8192;
+  const int32_t connect_timeout_ms_ = 10000;
+  const int32_t request_timeout_ms_ = 60000;
+  const int32_t low_speed_limit_ = 2000;
+  const int32_t low_speed_time_ = 20;
+  const int32_t idle_handle_age_s_ = 120;
+  const int32_t pool_size_ = 10;
+  std::atomic<int> verbose_{0};
+  std::atomic<bool> revocation_check_{false};
+  std::atomic<int64_t> limit_speed_kb_{0};
+  std::atomic<int32_t> read_buffer_size_{0};
+  std::atomic<int32_t> max_concurrent_{0};
+  std::atomic<int32_t> progress_interval_ms_{0};
+  std::atomic<int64_t> config_extra_{0};
+
+  // Network state as last asked (download thread), reset when a download starts.
+  std::atomic<int64_t> network_check_ms_{0};
+  std::atomic<bool> network_connected_{true};
+
+  VemoLimitHttpSpeed limiter_;
+  VemoSDKHttp::EasyHandlePool handle_pool_;
+
+  mutable std::mutex pending_lock_;
+  VemoSDKHttp::PendingDownloads pending_;
+  std::mutex start_lock_;  // one start-up pass at a time, so the count holds
+
+  mutable std::mutex running_lock_;
+  std::unordered_set<std::string> runningState;
+
+  std::atomic<bool> shutting_down_{false};
+  std::mutex pool_jobs_lock_;
+  std::condition_variable pool_jobs_done_;
+  int pool_jobs_ = 0;
+
+  std::mutex check_worker_lock_;
+  std::unique_ptr<VemoSDKHttp::SerialWorker> check_worker_;
+  std::unique_ptr<VemoSDKHttp::DownloadThread> download_thread_;
+};

@@ -1,0 +1,16 @@
+#pragma once
+// Whether the machine is on a network, as the download engine asks it.
+namespace VemoSDKHttp {
+
+constexpr int kNetworkStateOffline = 1;
+
+// The current network state; kNetworkStateOffline means offline.
+int current_network_state();
+
+// Where the state comes from. The default reports "connected" until the
+// hardware information reports the real state; tests set their own. Null
+// restores the default.
+using NetworkStateSource = int (*)();
+void set_network_state_source(NetworkStateSource source);
+
+}  // namespace VemoSDKHttp
