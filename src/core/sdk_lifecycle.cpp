@@ -6,9 +6,9 @@
 #include "core/sdk_context.h"
 #include "core/sdk_runtime.h"
 #include "core/thread_pool.h"
+#include "http/http.h"
 #include "lua/sdk_modules.h"
 
-#include <curl/curl.h>
 #include <lua.hpp>
 
 #include <cstdio>
@@ -37,13 +37,8 @@ void buildContext(HWND window, const char* app_version, const char* init_args) {
   vemosdk_create_context(window, app_version, init_args);
 }
 
-void startHttp() {
-  // Only Schannel is built in; asking for it by id also settles the choice
-  // before libcurl's first use.
-  if (curl_global_sslset(CURLSSLBACKEND_SCHANNEL, nullptr, nullptr) != CURLSSLSET_OK)
-    vemo_debug_printf("ssl not found!\n");
-  // TODO(http): HttpManager::getInstance() starts the download thread.
-}
+// Selects Schannel and creates HttpManager, whose download thread starts at once.
+void startHttp() { vmsdk_http_global_init(); }
 
 void startHardwareInfo() {
   // TODO(crash): HardwareInfo::getInstance()->init() starts the WMI queries.

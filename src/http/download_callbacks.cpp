@@ -6,7 +6,7 @@
 #include <string_view>
 
 #include "http/download_task_info.h"
-#include "http/http_deps.h"
+#include "core/debug_log.h"
 #include "http/http_headers.h"
 #include "http/http_manager.h"
 

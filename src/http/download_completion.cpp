@@ -9,7 +9,7 @@
 #include "http/download_callbacks.h"
 #include "http/download_task_info.h"
 #include "http/file_check.h"
-#include "http/http_deps.h"
+#include "core/debug_log.h"
 #include "http/http_headers.h"
 #include "http/http_manager.h"
 #include "http/http_result_code.h"

@@ -4,7 +4,7 @@
 
 #include <cstdio>
 
-#include "http/http_deps.h"
+#include "core/debug_log.h"
 
 namespace VemoSDKHttp {
 namespace {

@@ -4,7 +4,10 @@
 
 #include <cstdlib>
 
-#include "http/http_deps.h"
+#include "core/debug_log.h"
+#include "core/text_convert.h"
+#include "core/md5.h"
+#include "http/file_ops.h"
 #include "http/http_headers.h"
 
 namespace VemoSDKHttp {

@@ -1,10 +1,12 @@
 #include "http/http.h"
 
-#include "http/http_deps.h"
+#include "core/debug_log.h"
 #include "http/http_headers.h"
 #include "http/http_manager.h"
 
 void vmsdk_http_global_init() {
+  // Only Schannel is built in; asking for it by id also settles the choice
+  // before libcurl's first use.
   if (curl_global_sslset(CURLSSLBACKEND_SCHANNEL, nullptr, nullptr) != CURLSSLSET_OK)
     vemo_debug_printf("ssl not found!\n");
   HttpManager::getInstance();

@@ -1,25 +1,46 @@
 #include "http/http_events.h"
 
-#include "http/http_deps.h"
+#include <cstdlib>
+#include <cstring>
+
+#include "core/lua_task_queue.h"
 
 namespace VemoSDKHttp {
 namespace {
 
+// The queue frees what it is given with free: malloc'd copies.
+void* malloc_copy(const std::string& bytes, bool terminate) {
+  void* copy = std::malloc(bytes.size() + (terminate ? 1 : 0));
+  if (!copy) return nullptr;
+  std::memcpy(copy, bytes.data(), bytes.size());
+  if (terminate) static_cast<char*>(copy)[bytes.size()] = '\0';
+  return copy;
+}
+
+void post_to_queue(const char* name, int64_t id, const std::string& json, const std::string& body,
+                   bool keep_latest_only) {
+  char* text = static_cast<char*>(malloc_copy(json, true));
+  if (!text) return;  // out of memory: an answer without its text would mislead
+  void* buffer = body.empty() ? nullptr : malloc_copy(body, false);
+  int32_t length = buffer ? static_cast<int32_t>(body.size()) : 0;
+  LuaTaskQueue::getInstance()->post(name, id, text, buffer, length, keep_latest_only);
+}
+
 class LuaTaskQueueSink final : public HttpEventSink {
 public:
   void postResult(int64_t callback_id, const std::string& json, const std::string& body) override {
-    post_async_call(callback_id, json, body);
+    post_to_queue(nullptr, callback_id, json, body, false);
   }
   void postEvent(int64_t callback_id, const std::string& json, bool keep_latest_only) override {
-    post_lua_event("HTTP_EVENT", callback_id, json, keep_latest_only);
+    post_to_queue("HTTP_EVENT", callback_id, json, {}, keep_latest_only);
   }
   // TODO(batch grouping): until the batch manager bundles these into
   // "BATCH_SUBMIT_EVENT"s, each item reaches Lua under its own id.
   void postBatchResult(int64_t, int64_t callback_id, JsonPtr result, bool, bool) override {
-    post_async_call(callback_id, print_json(result.get()), {});
+    postResult(callback_id, print_json(result.get()), {});
   }
   void postBatchEvent(int64_t, int64_t callback_id, JsonPtr event, bool queued) override {
-    post_lua_event("HTTP_EVENT", callback_id, print_json(event.get()), !queued);
+    postEvent(callback_id, print_json(event.get()), !queued);
   }
 };
 

@@ -7,7 +7,8 @@
 
 #include "http/download_thread.h"
 #include "http/http_result_code.h"
-#include "http/http_deps.h"
+#include "core/debug_log.h"
+#include "http/sdk_pool.h"
 #include "http/http_headers.h"
 #include "http/serial_worker.h"
 #include "http/update_priority_task.h"

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "http/http_deps.h"
+#include "core/debug_log.h"
 
 namespace VemoSDKHttp {
 

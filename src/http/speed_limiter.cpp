@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "http/http_deps.h"
+#include "core/debug_log.h"
 
 void VemoLimitHttpSpeed::updateBandwidth(int64_t rate, int64_t buffer_floor) {
   (void)buffer_floor;  // the caller has already raised the rate to it

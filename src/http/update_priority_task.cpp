@@ -1,6 +1,6 @@
 #include "http/update_priority_task.h"
 
-#include "http/http_deps.h"
+#include "core/debug_log.h"
 #include "http/http_manager.h"
 
 UpdatePriorityTask::UpdatePriorityTask(HttpManager& manager, const cJSON* task_priorities)
