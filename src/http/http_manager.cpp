@@ -5,11 +5,11 @@
 #include <algorithm>
 #include <vector>
 
-#include "http/download_thread.h"
-#include "http/http_result_code.h"
 #include "core/debug_log.h"
-#include "http/sdk_pool.h"
+#include "core/thread_pool.h"
+#include "http/download_thread.h"
 #include "http/http_headers.h"
+#include "http/http_result_code.h"
 #include "http/serial_worker.h"
 #include "http/update_priority_task.h"
 
@@ -246,5 +246,6 @@ void HttpManager::runOnPool(std::function<void()> job) {
     std::lock_guard<std::mutex> hold(pool_jobs_lock_);
     if (--pool_jobs_ == 0) pool_jobs_done_.notify_all();
   };
-  if (!VemoSDKHttp::submit_to_sdk_pool(counted)) counted();
+  ThreadPoolWrappers::CThreadPool* pool = vemosdk_get_thread_pool();
+  if (!pool || !pool->submit(counted)) counted();
 }
