@@ -6,7 +6,8 @@ local M = {}
 function M.check_for_launcher_update()
   -- The sample prints the SDK's debug log, including the tick's heartbeat.
   _vemosdk.open_log(true)
-  _vemosdk.log("launcher.lua: check_for_launcher_update, launcher " .. _launcher.get_version())
+  _vemosdk.log("launcher.lua: check_for_launcher_update, launcher " .. _launcher.get_version() ..
+               " in " .. _vemosdk.sdkinfo().program_dir)
   -- This sample has no update service to ask: the launcher is up to date,
   -- so the main window is shown at once.
   _launcher.set_close_action("exit")

@@ -1,5 +1,6 @@
 #include "lua/vemosdk_module.h"
 
+#include "core/sdk_context.h"
 #include "lua/vemosdk_core_functions.h"
 
 #include <lua.hpp>
@@ -18,8 +19,9 @@ const luaL_Reg kVemosdkFunctions[] = {
     {"get_register_cb", LuaCore::getRegisteredCallback},
     {"tick", LuaCore::tick},
     // utf8_to_acp ... get_lua_res_location, downloads, pop-ups, system, files,
-    // processes, key store, web views, media, vendors, logs, notifications.
-    // sdkinfo (with the SDK context)
+    // processes, key store, web views, media, vendors, sdkinfo_get_version_name
+    {"sdkinfo", vemosdk_push_sdk_info},
+    // error_report ... get_paths, system information, logs, notifications
     {nullptr, nullptr},
 };
 

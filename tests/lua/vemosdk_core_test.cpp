@@ -71,6 +71,13 @@ TEST_F(VemosdkCore, TickYieldsOneTaskPerCallThenNil) {
   EXPECT_EQ("nil", run("return _vemosdk.tick()"));
 }
 
+TEST_F(VemosdkCore, SdkInfoTellsTheContextOfTheLastStartUp) {
+  EXPECT_EQ("1.0.9,,true,true", run("local i = _vemosdk.sdkinfo() return i.app_version, i.init_args,"
+                                    "i.program_dir:sub(-1) == '\\\\', i.program_private_dir == i.program_data_dir .. 'vemo'"));
+  vemosdk_init_with_args(L.get(), nullptr, "2.0", "--channel=test");
+  EXPECT_EQ("2.0,--channel=test", run("local i = _vemosdk.sdkinfo() return i.app_version, i.init_args"));
+}
+
 std::vector<std::string> g_logged;
 
 TEST_F(VemosdkCore, LogWritesTextOrNumberToTheDebugLogOnceSwitchedOn) {
