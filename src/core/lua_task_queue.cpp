@@ -62,17 +62,21 @@ int LuaTaskQueue::tick(lua_State* L) {
   // push() may raise a Lua error (out of memory), which unwinds with longjmp:
   // no lock is held and nothing with a destructor is live while it runs. The
   // task would leak then, which is the lesser harm.
-  LuaTask* task = fifo_.pop();
-  if (!task) {
-    std::lock_guard<std::mutex> lock(slot_lock_);
-    task = latest_;
-    latest_ = nullptr;
+  for (;;) {
+    LuaTask* task = fifo_.pop();
+    if (!task) {
+      std::lock_guard<std::mutex> lock(slot_lock_);
+      task = latest_;
+      latest_ = nullptr;
+    }
+    if (!task) {
+      lua_pushnil(L);
+      return 1;
+    }
+    int count = task->push(L);
+    delete task;
+    // A task that could push nothing (a native call whose JSON argument
+    // did not decode) is dropped, and the next one is delivered instead.
+    if (count > 0) return count;
   }
-  if (!task) {
-    lua_pushnil(L);
-    return 1;
-  }
-  int count = task->push(L);
-  delete task;
-  return count;
 }
