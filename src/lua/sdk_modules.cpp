@@ -27,6 +27,13 @@ const SdkModule kSdkModules[] = {
 
 }  // namespace
 
+lua_State* mainThreadOf(lua_State* L) {
+  lua_rawgeti(L, LUA_REGISTRYINDEX, LUA_RIDX_MAINTHREAD);
+  lua_State* main_thread = lua_tothread(L, -1);
+  lua_pop(L, 1);
+  return main_thread ? main_thread : L;
+}
+
 void openSdkModules(lua_State* L) {
   for (const SdkModule& module : kSdkModules) {
     luaL_requiref(L, module.name, module.open, 1);

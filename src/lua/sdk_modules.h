@@ -7,6 +7,9 @@ namespace VemoSDK {
 // Registry key of the table of named Lua callbacks (register_cb).
 constexpr char kCallbackRegistryKey[] = "_vemosdk";
 
+// The main thread of the state L belongs to (L itself for a main state).
+lua_State* mainThreadOf(lua_State* L);
+
 // Requires each SDK module on L (the state's main thread), also setting it
 // as a global.
 void openSdkModules(lua_State* L);
