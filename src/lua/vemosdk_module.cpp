@@ -9,28 +9,198 @@ namespace {
 
 using namespace VemoSDK;
 
-// Every function of the module, in table order. Families are added where
-// their rows stand.
+// Stands in for a function whose subsystem is not part of this build yet:
+// the name is there, the call fails honestly.
+int notAvailable(lua_State* L) { return luaL_error(L, "not available"); }
+
+// Every function of the module, in table order; each family replaces its
+// notAvailable entries where its rows stand.
 const luaL_Reg kVemosdkFunctions[] = {
-    // lread
+    // core
+    {"lread", notAvailable},
     {"log", LuaCore::log},
     {"open_log", LuaCore::openLog},
     {"register_cb", LuaCore::registerCallback},
     {"get_register_cb", LuaCore::getRegisteredCallback},
     {"tick", LuaCore::tick},
-    // utf8_to_acp ... get_lua_res_location, downloads, pop-ups, system, files,
-    // processes, key store, web views, media, vendors, sdkinfo_get_version_name
+    {"utf8_to_acp", LuaCore::utf8ToAcp},
+    {"acp_to_utf8", LuaCore::acpToUtf8},
+    {"get_lua_res_location", LuaCore::getLuaResLocation},
+    // downloads and HTTP
+    {"http_get", notAvailable},
+    {"http_get_file", notAvailable},
+    {"submit_download_list", notAvailable},
+    {"update_download_priority", notAvailable},
+    {"http_stop_file", notAvailable},
+    {"http_post", notAvailable},
+    {"http_add_cert_pin", notAvailable},
+    {"http_add_cert", notAvailable},
+    {"http_set_verbose", notAvailable},
+    {"http_enable_revocation_check", notAvailable},
+    {"http_disable_revocation_check", notAvailable},
+    {"http_update_download_config", notAvailable},
+    // pop-ups
+    {"modal_open", notAvailable},
+    {"modal_close", notAvailable},
+    {"toast_open", notAvailable},
+    {"loading_show", notAvailable},
+    {"loading_hide", notAvailable},
+    // system information
+    {"sysinfo", notAvailable},
+    {"sysinfo_idfa", notAvailable},
+    {"sysinfo_os_version", notAvailable},
+    {"sysinfo_open_url", notAvailable},
+    {"sysinfo_memory_size", notAvailable},
+    {"sysinfo_memory_info", notAvailable},
+    {"sysinfo_country", notAvailable},
+    {"sysinfo_language", notAvailable},
+    {"sysinfo_disk_size", notAvailable},
+    {"sysinfo_screen_width", notAvailable},
+    {"sysinfo_screen_height", notAvailable},
+    {"sysinfo_window_size", notAvailable},
+    {"sysinfo_install_time", notAvailable},
+    {"sysinfo_update_time", notAvailable},
+    {"sysinfo_ip_addr", notAvailable},
+    {"sysinfo_app_version_name", notAvailable},
+    {"get_support_functions", LuaCore::getSupportFunctions},
+    {"sysinfo_cpu_usage", notAvailable},
+    {"sysinfo_memory", notAvailable},
+    {"sysinfo_launch_time", notAvailable},
+    {"sysinfo_time_zone", notAvailable},
+    {"network_current_state", notAvailable},
+    {"is_passive_mode", LuaCore::isPassiveMode},
+    {"get_screen_refresh_rate", notAvailable},
+    {"timer_once", LuaCore::timerOnce},
+    // files
+    {"writefile", notAvailable},
+    {"deletefile", notAvailable},
+    {"listdir", notAvailable},
+    {"list_dir_ex", notAvailable},
+    {"make_dirs", notAvailable},
+    {"saveasfile", notAvailable},
+    {"renamefile", notAvailable},
+    {"batch_rename", notAvailable},
+    {"removefile", notAvailable},
+    {"batch_remove", notAvailable},
+    {"is_file_exists", notAvailable},
+    {"file_length", notAvailable},
+    {"copy_file", notAvailable},
+    {"batch_copy", notAvailable},
+    {"batch_md5", notAvailable},
+    {"readfile_offset_length", notAvailable},
+    {"is_directory", notAvailable},
+    {"batch_info", notAvailable},
+    // processes, window and registry
+    {"restart_self", notAvailable},
+    {"launch_process_kill_self", notAvailable},
+    {"exit", notAvailable},
+    {"launch_process", notAvailable},
+    {"is_process_running", notAvailable},
+    {"kill_process", notAvailable},
+    {"window_minimize", notAvailable},
+    {"read_reg_key", notAvailable},
+    {"save_reg_key", notAvailable},
+    {"remove_reg_key", notAvailable},
+    // key store
+    {"keystore_get", notAvailable},
+    {"keystore_set", notAvailable},
+    {"keystore_delete", notAvailable},
+    {"keystore_clear", notAvailable},
+    {"keystore_custom_sub_dir", notAvailable},
+    // web views
+    {"webview_open", notAvailable},
+    {"webview_close", notAvailable},
+    {"webview_is_opened", notAvailable},
+    {"webview_callback_js", notAvailable},
+    {"webview_call_js", notAvailable},
+    {"webview_operator", notAvailable},
+    {"is_build_in_webview_available", notAvailable},
+    {"webview_load_url", notAvailable},
+    // voice media
+    {"media_start_record", notAvailable},
+    {"media_stop_record", notAvailable},
+    {"media_start_play", notAvailable},
+    {"media_stop_play", notAvailable},
+    {"media_delete", notAvailable},
+    // core
+    {"os", LuaCore::os},
+    {"abi", LuaCore::abi},
+    {"bin_version", LuaCore::binVersion},
+    {"system_clock", LuaCore::systemClock},
+    {"system_ms", LuaCore::systemMs},
+    {"copy_clipboard", LuaCore::copyClipboard},
+    // vendors and QR bitmaps
+    {"vendor_cast", notAvailable},
+    {"vendor_sync_call", notAvailable},
+    {"vendor_async_call", notAvailable},
+    {"qrcode_gen_bmp", notAvailable},
+    // SDK information
+    {"sdkinfo_get_version_name", LuaCore::sdkinfoGetVersionName},
     {"sdkinfo", vemosdk_push_sdk_info},
-    // error_report ... get_paths, system information, logs, notifications
+    {"error_report", notAvailable},  // until crash reports are built in
+    {"get_sdk_infos", LuaCore::getSdkInfos},
+    {"decrypt_sdkconfig", LuaCore::decryptSdkconfig},
+    {"get_sdkconfig_path", LuaCore::getSdkconfigPath},
+    {"get_resources_path", LuaCore::getResourcesPath},
+    {"get_paths", LuaCore::getPaths},
+    // hardware information and the game
+    {"get_cpu_info_async", notAvailable},
+    {"get_gpu_info_async", notAvailable},
+    {"get_computer_info_async", notAvailable},
+    {"get_disk_info_async", notAvailable},
+    {"get_command_line", LuaCore::getCommandLine},
+    {"switch_to_game", notAvailable},
+    {"FLOATER", notAvailable},
+    // patches
+    {"vemosdk_patch_dir", notAvailable},
+    {"vemosdk_patch_files", notAvailable},
+    // logs
+    {"log2", notAvailable},
+    {"scroll_log_file", notAvailable},
+    {"flush_log", notAvailable},
+    {"get_log_file_infos", notAvailable},
+    {"get_current_log_file", notAvailable},
+    {"open_log_with_config", notAvailable},
+    // notifications
+    {"add_local_notification", notAvailable},
+    {"remove_local_notification", notAvailable},
+    {"listen_local_notification", notAvailable},
+    {"check_can_local_notification", notAvailable},
+    // jf logs
+    {"init_jf_file_cache", notAvailable},
+    {"switch_jf_sub_dir", notAvailable},
+    {"jf_log", notAvailable},
+    {"get_current_jf_file_info", notAvailable},
+    {"get_jf_file_infos", notAvailable},
+    {"flush_jf_log", notAvailable},
+    {"scroll_jf_log_file", notAvailable},
     {nullptr, nullptr},
 };
 
+constexpr int kFunctionCount = static_cast<int>(sizeof kVemosdkFunctions / sizeof kVemosdkFunctions[0]) - 1;
+static_assert(kFunctionCount == 141, "the module has 141 functions");
+
+// A sub-table whose subsystem is not part of this build yet: reading any
+// field of it raises "not available".
+void pushUnavailableTable(lua_State* L) {
+  lua_newtable(L);
+  lua_createtable(L, 0, 1);
+  lua_pushcfunction(L, notAvailable);
+  lua_setfield(L, -2, "__index");
+  lua_setmetatable(L, -2);
+}
+
 }  // namespace
+
+static_assert(sizeof(lua_Integer) == 8 && sizeof(lua_Number) == 8, "Lua with 64-bit integers and floats");
 
 extern "C" int luaopen_vemosdk(lua_State* L) {
   luaL_checkversion(L);
-  lua_createtable(L, 0, static_cast<int>(sizeof kVemosdkFunctions / sizeof kVemosdkFunctions[0]) - 1);
+  lua_createtable(L, 0, kFunctionCount);
   luaL_setfuncs(L, kVemosdkFunctions, 0);
-  // TODO(jsonpool): the sub-tables sensitive_words and fst follow the functions.
+  pushUnavailableTable(L);  // the sensitive-word trie
+  lua_setfield(L, -2, "sensitive_words");
+  pushUnavailableTable(L);  // FST string tables
+  lua_setfield(L, -2, "fst");
   return 1;
 }

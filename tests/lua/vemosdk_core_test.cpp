@@ -3,7 +3,7 @@
 #include "core/exports.h"
 #include "core/lua_task_queue.h"
 
-#include "lua_values.h"
+#include "vemosdk_fixture.h"
 
 #include <gtest/gtest.h>
 
@@ -11,34 +11,7 @@
 
 namespace {
 
-using vemo::test::LuaStateHolder;
-
-class VemosdkCore : public ::testing::Test {
-protected:
-  void SetUp() override {
-    vemosdk_init(L.get(), nullptr, "1.0.9");
-    while (run("return _vemosdk.tick()") != "nil") {
-    }
-  }
-  // The results of a chunk joined with "," (or "error: ..." when it raised).
-  std::string run(const char* chunk) {
-    lua_State* s = L.get();
-    if (luaL_dostring(s, chunk) != LUA_OK) {
-      std::string error = lua_tostring(s, -1);
-      lua_settop(s, 0);
-      return "error: " + error;
-    }
-    std::string joined;
-    for (int i = 1; i <= lua_gettop(s); ++i) {
-      if (i > 1) joined += ",";
-      joined += luaL_tolstring(s, i, nullptr);
-      lua_pop(s, 1);
-    }
-    lua_settop(s, 0);
-    return joined;
-  }
-  LuaStateHolder L;
-};
+using VemosdkCore = vemo::test::VemosdkModule;
 
 TEST_F(VemosdkCore, RegisterCallbackKeepsTheLastFunctionPerName) {
   EXPECT_EQ("", run("_vemosdk.register_cb('E', function() return 1 end)"
