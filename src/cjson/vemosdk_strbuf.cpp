@@ -35,12 +35,6 @@ StrBuf* strbuf_new(int len) {
   return s;
 }
 
-void strbuf_set_increment(StrBuf* s, int increment) {
-  // An increment of 0 or -1 would never grow the buffer.
-  if (increment == 0 || increment == -1) strbuf_die("BUG: Invalid string increment");
-  s->increment = increment;
-}
-
 void strbuf_free(StrBuf* s) {
   if (s->debug > 0 && s->buf) {
     std::fprintf(stderr, "strbuf(%lx) reallocs: %d, length: %d, size: %d\n",
@@ -88,7 +82,5 @@ void strbuf_append_mem(StrBuf* s, const char* c, size_t len) {
   std::memcpy(s->buf + s->length, c, len);
   s->length += static_cast<int>(len);
 }
-
-void strbuf_append_string(StrBuf* s, const char* str) { strbuf_append_mem(s, str, std::strlen(str)); }
 
 }  // namespace VemoSDK::Json

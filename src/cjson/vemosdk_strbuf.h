@@ -18,15 +18,13 @@ struct StrBuf {
 };
 
 constexpr int kStrBufDefaultSize = 1023;
-constexpr int kStrBufDefaultIncrement = -2;
+constexpr int kStrBufDefaultIncrement = -2;  // doubling
 
 void strbuf_init(StrBuf* s, int len);
 StrBuf* strbuf_new(int len);
 void strbuf_free(StrBuf* s);
-void strbuf_set_increment(StrBuf* s, int increment);
 // Grows the buffer so that it holds at least len bytes plus the zero.
 void strbuf_resize(StrBuf* s, int len);
-void strbuf_append_string(StrBuf* s, const char* str);
 
 inline void strbuf_reset(StrBuf* s) { s->length = 0; }
 inline int strbuf_empty_length(const StrBuf* s) { return s->size - s->length - 1; }
@@ -50,10 +48,6 @@ inline void strbuf_append_mem_unsafe(StrBuf* s, const char* c, int len) {
 }
 
 inline void strbuf_ensure_null(StrBuf* s) { s->buf[s->length] = 0; }
-inline const char* strbuf_string(const StrBuf* s, int* len) {
-  if (len) *len = s->length;
-  return s->buf;
-}
 
 // Ends the process: the module's contract for allocation failure.
 [[noreturn]] void strbuf_die(const char* message);

@@ -2,6 +2,8 @@
 
 #include <atomic>
 #include <cmath>
+#include <memory>
+#include <utility>
 
 #include "core/debug_log.h"
 #include "core/lua_task_queue.h"

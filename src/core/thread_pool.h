@@ -8,9 +8,7 @@
 #include <cstdint>
 #include <functional>
 #include <list>
-#include <memory>
 #include <mutex>
-#include <utility>
 
 namespace ThreadPoolWrappers {
 
