@@ -1,16 +1,23 @@
 #include "launcher_lua.h"
 
+#include "launcher_config.h"
 #include "launcher_state.h"
 #include "launcher_window.h"
+#include "process_launch.h"
 #include "tray_icon.h"
 
 #include "core/debug_log.h"
 #include "core/exports.h"
+#include "core/path_utils.h"
+#include "core/text_convert.h"
+#include "lua/lua_not_available.h"
 #include "lua/sdk_modules.h"
 
 #include <lua.hpp>
+#include <shlobj.h>
 
 #include <cstring>
+#include <string>
 
 namespace {
 
@@ -21,6 +28,44 @@ int show_main_window(lua_State*) {
 
 int get_version(lua_State* L) {
   lua_pushstring(L, kLauncherVersion);
+  return 1;
+}
+
+// The module path up to and including its last separator.
+std::wstring exe_directory() {
+  std::wstring path = get_module_relative_path(L"", true);
+  size_t slash = path.find_last_of(L"\\/");
+  return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash + 1);
+}
+
+int get_exe_directory(lua_State* L) {
+  std::string folder = wstring_to_utf8(exe_directory());
+  lua_pushlstring(L, folder.data(), folder.size());
+  return 1;
+}
+
+int open_install_directory(lua_State*) {
+  std::wstring exe = get_module_relative_path(L"", true);
+  if (exe.empty()) return 0;
+  PIDLIST_ABSOLUTE item = ILCreateFromPathW(exe.c_str());
+  if (!item) return 0;
+  SHOpenFolderAndSelectItems(item, 0, nullptr, 0);
+  ILFree(item);
+  return 0;
+}
+
+int launch_process_lua(lua_State* L) {
+  size_t length = 0;
+  const char* command = luaL_checklstring(L, 1, &length);
+  LaunchResult result = launch_process(std::string(command, length));
+  lua_pushboolean(L, result.started);
+  if (result.started) return 1;
+  lua_pushinteger(L, static_cast<lua_Integer>(result.error));
+  return 2;
+}
+
+int is_game_running_lua(lua_State* L) {
+  lua_pushboolean(L, is_game_running());
   return 1;
 }
 
@@ -40,6 +85,20 @@ int set_close_action(lua_State* L) {
   return 0;
 }
 
+int set_tray_menu_text(lua_State* L) {
+  const char* show = luaL_optstring(L, 1, "");
+  const char* exit = luaL_optstring(L, 2, "");
+  launcher_tray().set_menu_texts(utf8_to_wstring(show), utf8_to_wstring(exit));
+  vemo_debug_printf("_set_tray_menu_text: show=%s, exit=%s\n", show, exit);
+  return 0;
+}
+
+int before_kill_self_cleanup(lua_State*) {
+  vemo_debug_printf("_before_kill_self_cleanup: called\n");
+  RemoveTrayIcon();
+  return 0;
+}
+
 int shutdown_for_updater(lua_State*) {
   HWND window = launcher_state().main_window;
   vemo_debug_printf("_shutdown_for_updater: called, sync RemoveTrayIcon then post WM_APP_SHUTDOWN, g_hWnd=%p\n",
@@ -49,27 +108,24 @@ int shutdown_for_updater(lua_State*) {
   return 0;
 }
 
-// The module's functions in table order; the rows not built yet are noted
-// where they stand.
+// The module's functions, in table order. The download notification window
+// is not part of this build.
 const luaL_Reg kLauncherFunctions[] = {
     {"show_main_window", show_main_window},
     {"get_version", get_version},
-    // get_exe_directory, open_install_directory, launch_process,
-    // is_game_running, create_notification_window, destroy_notification_window
+    {"get_exe_directory", get_exe_directory},
+    {"open_install_directory", open_install_directory},
+    {"launch_process", launch_process_lua},
+    {"is_game_running", is_game_running_lua},
+    {"create_notification_window", vemo_lua_not_available},
+    {"destroy_notification_window", vemo_lua_not_available},
     {"hide_to_tray", hide_to_tray},
     {"set_close_action", set_close_action},
-    // set_tray_menu_text, before_kill_self_cleanup
+    {"set_tray_menu_text", set_tray_menu_text},
+    {"before_kill_self_cleanup", before_kill_self_cleanup},
     {"shutdown_for_updater", shutdown_for_updater},
     {nullptr, nullptr},
 };
-
-void register_launcher_config(lua_State* L) {
-  // TODO(launcher-lua): the global get_launcher_config and the embedded
-  // loader chunk "universal_loader", which finds the scripts in the bundle.
-  // Until then the scripts are plain files that Lua's own searchers find
-  // beside the program.
-  (void)L;
-}
 
 }  // namespace
 

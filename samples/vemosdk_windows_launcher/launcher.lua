@@ -10,7 +10,10 @@ function M.check_for_launcher_update()
                " in " .. _vemosdk.sdkinfo().program_dir)
   -- This sample has no update service to ask: the launcher is up to date,
   -- so the main window is shown at once.
-  _launcher.set_close_action("exit")
+  -- Closing the window hides the launcher in the notification area; its
+  -- menu brings it back or ends it.
+  _launcher.set_tray_menu_text("Open the launcher", "Exit")
+  _launcher.set_close_action("tray")
   _launcher.show_main_window()
   _vemosdk.log("launcher.lua: main window shown after " .. sdk.tick_count() .. " ticks")
 end

@@ -2,6 +2,8 @@
 
 #include "core/sdk_context.h"
 #include "lua/vemosdk_core_functions.h"
+#include "lua/lua_not_available.h"
+#include "lua/vemosdk_lread.h"
 
 #include <lua.hpp>
 
@@ -9,15 +11,15 @@ namespace {
 
 using namespace VemoSDK;
 
-// Stands in for a function whose subsystem is not part of this build yet:
-// the name is there, the call fails honestly.
-int notAvailable(lua_State* L) { return luaL_error(L, "not available"); }
+// A function whose subsystem is not part of this build yet: the name is
+// there, the call fails honestly.
+constexpr lua_CFunction notAvailable = vemo_lua_not_available;
 
 // Every function of the module, in table order; each family replaces its
 // notAvailable entries where its rows stand.
 const luaL_Reg kVemosdkFunctions[] = {
     // core
-    {"lread", notAvailable},
+    {"lread", LuaFiles::lread},
     {"log", LuaCore::log},
     {"open_log", LuaCore::openLog},
     {"register_cb", LuaCore::registerCallback},

@@ -3,6 +3,7 @@
 #include "core/exports.h"
 #include "core/lua_task_queue.h"
 
+#include "test_support.h"
 #include "vemosdk_fixture.h"
 
 #include <gtest/gtest.h>
@@ -59,6 +60,21 @@ TEST_F(VemosdkCore, LogWritesTextOrNumberToTheDebugLogOnceSwitchedOn) {
                     "_vemosdk.log({}) _vemosdk.open_log(false) _vemosdk.log('after')"));
   Vemo_registerDebugCallback(nullptr);
   EXPECT_EQ((std::vector<std::string>{"text", "12"}), g_logged);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(VemosdkCore, LreadGivesTheWholeFileOrNil) {
+  vemo::test::TempDir dir("lread");
+  ASSERT_TRUE(vemo::test::write_file(dir.file("data.bin"), std::string("a\0b\r\nc", 6)));
+  std::string path = dir.file("data.bin");
+  for (char& c : path)
+    if (c == '\\') c = '/';
+  EXPECT_EQ("6,true", run("local t = _vemosdk.lread('" + path + "') return #t, t == 'a\\0b\\r\\nc'"));
+  EXPECT_EQ("nil", run("return _vemosdk.lread('" + path + ".missing')"));
+  EXPECT_NE(std::string::npos, run("return _vemosdk.lread({})").find("string expected"));
 }
 
 }  // namespace
