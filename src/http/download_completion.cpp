@@ -13,7 +13,7 @@
 #include "http/http_headers.h"
 #include "http/http_manager.h"
 #include "http/http_result_code.h"
-#include "http/serial_worker.h"
+#include "http/worker_threads.h"
 
 using VemoSDKHttp::BufferData;
 using VemoSDKHttp::CurlSlist;
@@ -126,8 +126,8 @@ void HttpManager::finishDownload(std::unique_ptr<DownloadTaskInfo> task, int sta
   }
   // Hashing may take seconds on a large file: not on the download thread.
   std::shared_ptr<DownloadTaskInfo> finished(std::move(task));
-  std::lock_guard<std::mutex> hold(check_worker_lock_);
-  if (check_worker_) check_worker_->post([this, finished, status] { finishChecked(*finished, status); });
+  std::lock_guard<std::mutex> hold(check_workers_lock_);
+  if (check_workers_) check_workers_->post([this, finished, status] { finishChecked(*finished, status); });
 }
 
 void HttpManager::finishChecked(DownloadTaskInfo& task, int status) {

@@ -59,29 +59,47 @@ DownloadFile::Resume DownloadFile::openAt(const std::wstring& path, int64_t offs
 
 bool DownloadFile::restartFromZero() {
   if (!isOpen()) return false;
+  pending_.clear();
   LARGE_INTEGER zero{};
   return SetFilePointerEx(handle_, zero, nullptr, FILE_BEGIN) && SetEndOfFile(handle_);
 }
 
 size_t DownloadFile::write(const void* data, size_t length) {
+  if (!isOpen() || failed_) return 0;
   const char* bytes = static_cast<const char*>(data);
+  if (pending_.size() + length > kBlockSize && !flush()) return 0;
+  if (length >= kBlockSize) return writeThrough(bytes, length) ? length : 0;
+  if (pending_.capacity() < kBlockSize) pending_.reserve(kBlockSize);
+  pending_.insert(pending_.end(), bytes, bytes + length);
+  return length;
+}
+
+bool DownloadFile::flush() {
+  bool ok = writeThrough(pending_.data(), pending_.size());
+  pending_.clear();
+  return ok;
+}
+
+bool DownloadFile::writeThrough(const char* data, size_t length) {
   size_t done = 0;
-  while (isOpen() && done < length) {
+  while (done < length) {
     DWORD piece = static_cast<DWORD>(std::min<size_t>(length - done, 1u << 30));
     DWORD written = 0;
-    if (!WriteFile(handle_, bytes + done, piece, &written, nullptr) || written == 0) {
+    if (!WriteFile(handle_, data + done, piece, &written, nullptr) || written == 0) {
       failed_ = true;
-      break;
+      return false;
     }
     done += written;
   }
-  return done;
+  return true;
 }
 
 bool DownloadFile::close() {
   if (!isOpen()) return true;
-  bool ok = CloseHandle(handle_) != 0 && !failed_;
+  bool flushed = flush();
+  bool ok = CloseHandle(handle_) != 0 && flushed && !failed_;
   handle_ = INVALID_HANDLE_VALUE;
+  pending_ = std::vector<char>();
   return ok;
 }
 

@@ -1,11 +1,15 @@
 #pragma once
 // The file one download writes into: created from byte 0, or opened at the
-// offset a resumed download continues from. Owned by its download record.
+// offset a resumed download continues from. Writes are gathered into large
+// blocks (libcurl hands over 16 KiB at a time, and every write is a system
+// call); the file always holds a prefix of the download. Owned by its
+// download record.
 #include <windows.h>
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace VemoSDKHttp {
 
@@ -26,15 +30,20 @@ public:
   // Empties the open file and writes from byte 0 again.
   bool restartFromZero();
 
-  // Bytes written (fewer on a disk error).
+  // Bytes taken (fewer on a disk error).
   size_t write(const void* data, size_t length);
-  // False when the file was open and could not be closed cleanly.
+  // False when the file was open and its bytes could not all be written.
   bool close();
   bool isOpen() const { return handle_ != INVALID_HANDLE_VALUE; }
   const std::wstring& path() const { return path_; }
 
 private:
+  static constexpr size_t kBlockSize = 1 << 20;
+  bool flush();
+  bool writeThrough(const char* data, size_t length);
+
   HANDLE handle_ = INVALID_HANDLE_VALUE;
+  std::vector<char> pending_;  // taken, not yet written
   std::wstring path_;
   bool failed_ = false;  // a write fell short
 };

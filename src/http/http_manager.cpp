@@ -10,11 +10,20 @@
 #include "http/download_thread.h"
 #include "http/http_headers.h"
 #include "http/http_result_code.h"
-#include "http/serial_worker.h"
+#include "http/worker_threads.h"
 #include "http/update_priority_task.h"
 
 using VemoSDKHttp::CurlSlist;
 using VemoSDKHttp::JsonPtr;
+
+namespace {
+
+// Threads that check and rename finished files: enough to overlap the file
+// system calls of many small downloads, few enough to leave the disk to the
+// downloads themselves.
+constexpr size_t kCheckThreads = 4;
+
+}  // namespace
 
 HttpManager* HttpManager::getInstance() {
   static HttpManager* instance = new HttpManager(VemoSDKHttp::lua_task_queue_sink());
@@ -25,7 +34,7 @@ HttpManager::HttpManager(VemoSDKHttp::HttpEventSink& sink)
     : sink_(sink), handle_pool_(static_cast<size_t>(pool_size_), int64_t{idle_handle_age_s_} * 1000) {
   vemo_debug_printf("HttpManager() Constructor");
   curl_global_init(CURL_GLOBAL_ALL);
-  check_worker_ = std::make_unique<VemoSDKHttp::SerialWorker>();
+  check_workers_ = std::make_unique<VemoSDKHttp::WorkerThreads>(kCheckThreads);
   download_thread_ = std::make_unique<VemoSDKHttp::DownloadThread>(
       [this](std::unique_ptr<VemoSDKHttp::BufferData> request, CURLcode result) {
         vmsdk_http_on_transfer_done(std::move(request), result);
@@ -38,10 +47,10 @@ HttpManager::~HttpManager() {
     std::unique_lock<std::mutex> hold(pool_jobs_lock_);
     pool_jobs_done_.wait(hold, [this] { return pool_jobs_ == 0; });
   }
-  std::unique_ptr<VemoSDKHttp::SerialWorker> worker;
+  std::unique_ptr<VemoSDKHttp::WorkerThreads> worker;
   {
-    std::lock_guard<std::mutex> hold(check_worker_lock_);
-    worker = std::move(check_worker_);
+    std::lock_guard<std::mutex> hold(check_workers_lock_);
+    worker = std::move(check_workers_);
   }
   worker.reset();
   download_thread_.reset();

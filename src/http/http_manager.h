@@ -31,7 +31,7 @@
 namespace VemoSDKHttp {
 class DownloadTaskInfo;
 class DownloadThread;
-class SerialWorker;
+class WorkerThreads;
 }  // namespace VemoSDKHttp
 
 class HttpManager {
@@ -151,7 +151,7 @@ private:
   std::condition_variable pool_jobs_done_;
   int pool_jobs_ = 0;
 
-  std::mutex check_worker_lock_;
-  std::unique_ptr<VemoSDKHttp::SerialWorker> check_worker_;
+  std::mutex check_workers_lock_;
+  std::unique_ptr<VemoSDKHttp::WorkerThreads> check_workers_;
   std::unique_ptr<VemoSDKHttp::DownloadThread> download_thread_;
 };
