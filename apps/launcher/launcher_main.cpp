@@ -6,11 +6,12 @@
 #include "launcher_window.h"
 #include "single_instance.h"
 #include "tray_icon.h"
-#include "update_merge.h"
 
 #include "core/debug_log.h"
+#include "core/instance_lock.h"
 #include "core/path_utils.h"
 #include "core/text_convert.h"
+#include "http/update_merge.h"
 #include "lua/lua_host.h"
 
 #include <objbase.h>
@@ -50,6 +51,9 @@ int LauncherMain(HINSTANCE instance, const wchar_t* command_line) {
       instance_mutex.release();
       return 0;
     case InstanceCheck::kFirst:
+      // A restart or hand-over by the scripts lets go of the mutex before
+      // the new program runs, so that it is not taken for a second instance.
+      set_instance_lock_release([&instance_mutex] { instance_mutex.release(); });
       break;
   }
 
@@ -91,6 +95,7 @@ int LauncherMain(HINSTANCE instance, const wchar_t* command_line) {
     TranslateMessage(&message);
     DispatchMessageA(&message);
   }
+  set_instance_lock_release(nullptr);
   instance_mutex.release();
   return static_cast<int>(message.wParam);
 }

@@ -2,20 +2,12 @@
 
 #include <shellapi.h>
 
-#include <cwctype>
-
+#include "core/command_line.h"
 #include "core/debug_log.h"
 #include "core/raii.h"
 #include "core/text_convert.h"
 
 namespace {
-
-bool is_blank(wchar_t c) { return c == L' ' || c == L'\t'; }
-
-size_t skip_blanks(const std::wstring& text, size_t from) {
-  while (from < text.size() && is_blank(text[from])) ++from;
-  return from;
-}
 
 // The process handle of the last program started; the second slot is closed
 // with it and otherwise unused.
@@ -114,44 +106,13 @@ void activate_launched_process(HANDLE process) {
 
 }  // namespace
 
-void split_command_line(const std::wstring& command, std::wstring& path, std::wstring& arguments) {
-  path.clear();
-  arguments.clear();
-  size_t start = skip_blanks(command, 0);
-  if (start >= command.size()) return;
-
-  size_t rest;  // where the arguments may start
-  if (command[start] == L'"') {
-    size_t close = command.find(L'"', start + 1);
-    if (close == std::wstring::npos) return;
-    path = command.substr(start + 1, close - start - 1);
-    rest = close + 1;
-  } else {
-    size_t path_end = command.size();
-    for (size_t i = start; i + 4 <= command.size(); ++i) {
-      bool is_exe = std::towlower(command[i]) == L'.' && std::towlower(command[i + 1]) == L'e' &&
-                    std::towlower(command[i + 2]) == L'x' && std::towlower(command[i + 3]) == L'e';
-      if (is_exe && (i + 4 == command.size() || is_blank(command[i + 4]))) {
-        path_end = i + 4;
-        break;
-      }
-    }
-    path = command.substr(start, path_end - start);
-    rest = path_end;
-  }
-  rest = skip_blanks(command, rest);
-  if (rest < command.size()) arguments = command.substr(rest);
-}
-
 LaunchResult launch_process(const std::string& command_utf8) {
   std::wstring path, arguments;
   split_command_line(utf8_to_wstring(command_utf8), path, arguments);
   if (path.empty()) return {false, ERROR_INVALID_PARAMETER};
 
   // The program runs in its own folder.
-  std::wstring folder;
-  size_t slash = path.find_last_of(L"\\/");
-  if (slash != std::wstring::npos) folder = path.substr(0, slash);
+  std::wstring folder = program_folder(path);
 
   SHELLEXECUTEINFOW info = {};
   info.cbSize = sizeof(info);

@@ -5,10 +5,7 @@
 
 #include <string>
 
-// Splits a command into the program path and its arguments: a quoted path, or
-// an unquoted one that ends at the first ".exe" followed by a blank, a tab or
-// the end. Both outputs are empty for a command of blanks.
-void split_command_line(const std::wstring& command, std::wstring& path, std::wstring& arguments);
+#include "core/command_line.h"
 
 struct LaunchResult {
   bool started = false;

@@ -3,6 +3,7 @@
 // error codes that the operations pass on.
 
 enum FileOpErrorCode {
+  kFileOpBadParameters = 7016008,    // a call's options do not parse or have the wrong shape
   kFileOpPathNotExists = 7016011,    // a folder cannot be opened for listing
   kFileOpFileOpenFailed = 7016012,   // a file to hash cannot be opened
   kFileOpReadFailed = 7016022,       // a file to hash cannot be read to its end

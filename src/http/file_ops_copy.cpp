@@ -19,6 +19,8 @@ std::wstring join(const std::wstring& folder, const wchar_t* name) {
   return out + name;
 }
 
+constexpr wchar_t kTemporaryPrefix[] = L"~vemocopy-";
+
 // A short name beside the target, unique in this process and across
 // processes: a long target name must not push the temporary one past the
 // length limit of a file name.
@@ -27,7 +29,7 @@ std::wstring temporary_name_beside(const std::wstring& target) {
   size_t end = target.find_last_of(L"\\/");
   std::wstring folder = end == std::wstring::npos ? std::wstring() : target.substr(0, end + 1);
   wchar_t name[64];
-  swprintf(name, 64, L"~vemocopy-%lx-%x.tmp", GetCurrentProcessId(), counter.fetch_add(1) + 1);
+  swprintf(name, 64, L"%ls%lx-%x.tmp", kTemporaryPrefix, GetCurrentProcessId(), counter.fetch_add(1) + 1);
   return folder + name;
 }
 
@@ -65,6 +67,20 @@ OpResult copy_one_file(const std::wstring& source, const std::wstring& target, b
 }
 
 }  // namespace
+
+void vemo_remove_stale_copies_w(const wchar_t* folder) {
+  if (folder == nullptr) return;
+  std::wstring dir = folder;
+  WIN32_FIND_DATAW entry;
+  vemo::UniqueFindHandle find(
+      FindFirstFileW(to_long_path(join(dir, (std::wstring(kTemporaryPrefix) + L"*.tmp").c_str())).c_str(), &entry));
+  if (!find) return;
+  do {
+    // A copy still being written is open without delete sharing: it stays.
+    if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+      discard_temporary(to_long_path(join(dir, entry.cFileName)));
+  } while (FindNextFileW(find.get(), &entry));
+}
 
 OpResult vemo_copy_dir_tree_w(const wchar_t* source, const wchar_t* target, bool override_existing) {
   if (source == nullptr || target == nullptr) {

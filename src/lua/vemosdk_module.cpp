@@ -1,9 +1,13 @@
 #include "lua/vemosdk_module.h"
 
 #include "core/sdk_context.h"
-#include "lua/vemosdk_core_functions.h"
 #include "lua/lua_not_available.h"
+#include "lua/vemosdk_batch_functions.h"
+#include "lua/vemosdk_core_functions.h"
+#include "lua/vemosdk_file_functions.h"
 #include "lua/vemosdk_lread.h"
+#include "lua/vemosdk_process_functions.h"
+#include "lua/vemosdk_system_functions.h"
 
 #include <lua.hpp>
 
@@ -53,13 +57,13 @@ const luaL_Reg kVemosdkFunctions[] = {
     {"sysinfo_os_version", notAvailable},
     {"sysinfo_open_url", notAvailable},
     {"sysinfo_memory_size", notAvailable},
-    {"sysinfo_memory_info", notAvailable},
+    {"sysinfo_memory_info", LuaSystem::memoryInfo},
     {"sysinfo_country", notAvailable},
     {"sysinfo_language", notAvailable},
     {"sysinfo_disk_size", notAvailable},
-    {"sysinfo_screen_width", notAvailable},
-    {"sysinfo_screen_height", notAvailable},
-    {"sysinfo_window_size", notAvailable},
+    {"sysinfo_screen_width", LuaSystem::screenWidth},
+    {"sysinfo_screen_height", LuaSystem::screenHeight},
+    {"sysinfo_window_size", LuaSystem::windowSize},
     {"sysinfo_install_time", notAvailable},
     {"sysinfo_update_time", notAvailable},
     {"sysinfo_ip_addr", notAvailable},
@@ -74,35 +78,35 @@ const luaL_Reg kVemosdkFunctions[] = {
     {"get_screen_refresh_rate", notAvailable},
     {"timer_once", LuaCore::timerOnce},
     // files
-    {"writefile", notAvailable},
-    {"deletefile", notAvailable},
-    {"listdir", notAvailable},
-    {"list_dir_ex", notAvailable},
-    {"make_dirs", notAvailable},
-    {"saveasfile", notAvailable},
-    {"renamefile", notAvailable},
-    {"batch_rename", notAvailable},
-    {"removefile", notAvailable},
-    {"batch_remove", notAvailable},
-    {"is_file_exists", notAvailable},
-    {"file_length", notAvailable},
-    {"copy_file", notAvailable},
-    {"batch_copy", notAvailable},
-    {"batch_md5", notAvailable},
-    {"readfile_offset_length", notAvailable},
-    {"is_directory", notAvailable},
-    {"batch_info", notAvailable},
+    {"writefile", LuaFiles::writefile},
+    {"deletefile", LuaFiles::deletefile},
+    {"listdir", LuaFiles::listdir},
+    {"list_dir_ex", LuaBatch::listDirEx},
+    {"make_dirs", LuaFiles::makeDirs},
+    {"saveasfile", LuaFiles::saveAsFile},
+    {"renamefile", LuaFiles::renameFile},
+    {"batch_rename", LuaBatch::batchRename},
+    {"removefile", LuaFiles::removeFile},
+    {"batch_remove", LuaBatch::batchRemove},
+    {"is_file_exists", LuaFiles::isFileExists},
+    {"file_length", LuaFiles::fileLength},
+    {"copy_file", LuaFiles::copyFile},
+    {"batch_copy", LuaBatch::batchCopy},
+    {"batch_md5", LuaBatch::batchMd5},
+    {"readfile_offset_length", LuaFiles::readFileOffsetLength},
+    {"is_directory", LuaFiles::isDirectory},
+    {"batch_info", LuaBatch::batchInfo},
     // processes, window and registry
-    {"restart_self", notAvailable},
-    {"launch_process_kill_self", notAvailable},
-    {"exit", notAvailable},
-    {"launch_process", notAvailable},
-    {"is_process_running", notAvailable},
-    {"kill_process", notAvailable},
-    {"window_minimize", notAvailable},
-    {"read_reg_key", notAvailable},
-    {"save_reg_key", notAvailable},
-    {"remove_reg_key", notAvailable},
+    {"restart_self", LuaProcess::restartSelf},
+    {"launch_process_kill_self", LuaProcess::launchProcessKillSelf},
+    {"exit", LuaProcess::exitSelf},
+    {"launch_process", LuaProcess::launchProcess},
+    {"is_process_running", LuaProcess::isProcessRunning},
+    {"kill_process", LuaProcess::killProcess},
+    {"window_minimize", LuaSystem::windowMinimize},
+    {"read_reg_key", LuaSystem::readRegKey},
+    {"save_reg_key", LuaSystem::saveRegKey},
+    {"remove_reg_key", LuaSystem::removeRegKey},
     // key store
     {"keystore_get", notAvailable},
     {"keystore_set", notAvailable},
@@ -151,7 +155,7 @@ const luaL_Reg kVemosdkFunctions[] = {
     {"get_computer_info_async", notAvailable},
     {"get_disk_info_async", notAvailable},
     {"get_command_line", LuaCore::getCommandLine},
-    {"switch_to_game", notAvailable},
+    {"switch_to_game", LuaSystem::switchToGame},
     {"FLOATER", notAvailable},
     // patches
     {"vemosdk_patch_dir", notAvailable},

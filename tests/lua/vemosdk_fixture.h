@@ -1,13 +1,18 @@
 #pragma once
 // A Lua state started as the programs start it (vemosdk_init), with no task
 // waiting, and `run`, which gives a chunk's results as text.
+#include <windows.h>
+
 #include "core/exports.h"
 
 #include "lua_values.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <cstdio>
 #include <string>
+#include <vector>
 
 namespace vemo::test {
 
@@ -35,6 +40,39 @@ protected:
     lua_settop(s, 0);
     return joined;
   }
+
+  // The JSON text of the "ASYNC_CALL" answer for id, ticking for up to 30 s;
+  // "<no answer>" when none came. Other tasks are dropped on the way.
+  std::string answer_for(int64_t id) {
+    lua_State* s = L.get();
+    for (int round = 0; round < 3000; ++round) {
+      lua_settop(s, 0);
+      lua_getglobal(s, "_vemosdk");
+      lua_getfield(s, -1, "tick");
+      lua_remove(s, 1);
+      lua_call(s, 0, LUA_MULTRET);
+      if (lua_gettop(s) < 4) {
+        Sleep(10);
+        continue;
+      }
+      std::vector<std::string> values = pop_values(s, lua_gettop(s));
+      if (values[0] == "ASYNC_CALL" && values[1] == "#" + std::to_string(id)) return values[2];
+    }
+    lua_settop(s, 0);
+    return "<no answer>";
+  }
+
+  // A Lua string literal of any text (paths with backslashes, bytes).
+  static std::string quoted(const std::string& text) {
+    std::string out = "\"";
+    for (unsigned char c : text) {
+      char escaped[8];
+      std::snprintf(escaped, sizeof escaped, "\\%03u", c);
+      out += (c == '"' || c == '\\' || c < 0x20 || c >= 0x7f) ? escaped : std::string(1, static_cast<char>(c));
+    }
+    return out + "\"";
+  }
+
   LuaStateHolder L;
 };
 

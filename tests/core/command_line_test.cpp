@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "process_launch.h"
+#include "core/command_line.h"
 
 namespace {
 
@@ -32,5 +32,23 @@ INSTANTIATE_TEST_SUITE_P(
         SplitCase{L"\"C:\\unterminated\\game.exe -x", L"", L""},
         SplitCase{L"   \t ", L"", L""},
         SplitCase{L"", L"", L""}));
+
+TEST(ProgramFolder, IsTheAbsoluteFolderOfTheProgramPath) {
+  const struct {
+    const wchar_t* path;
+    const wchar_t* folder;
+  } cases[] = {
+      {L"C:\\Program Files\\My Game\\game.exe", L"C:\\Program Files\\My Game"},
+      {L"C:/games/bin/game.exe", L"C:\\games\\bin"},
+      {L"C:\\game.exe", L"C:\\"},
+      {L"C:\\games\\..\\tools\\t.exe", L"C:\\tools"},
+      {L"game.exe", L""},
+      {L"", L""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.path);
+    EXPECT_EQ(c.folder, program_folder(c.path));
+  }
+}
 
 }  // namespace

@@ -1,0 +1,244 @@
+// Merging the staged ".update" folder into a program folder made by the test,
+// and a merge cut short by killing the program that runs it.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "core/raii.h"
+#include "core/text_convert.h"
+#include "file_fixtures.h"
+#include "http/update_merge.h"
+#include "test_support.h"
+
+namespace {
+
+using vemo::test::content_of;
+using vemo::test::exists;
+using vemo::test::make_tree;
+using vemo::test::TempDir;
+
+// The names in a folder, "." and ".." left out; empty when it cannot be listed.
+std::vector<std::string> names_in(const std::string& folder) {
+  std::vector<std::string> names;
+  WIN32_FIND_DATAW entry;
+  vemo::UniqueFindHandle find(FindFirstFileW(utf8_to_wstring(folder + "\\*").c_str(), &entry));
+  if (!find) return names;
+  do {
+    std::string name = wstring_to_utf8(entry.cFileName);
+    if (name != "." && name != "..") names.push_back(name);
+  } while (FindNextFileW(find.get(), &entry));
+  return names;
+}
+
+std::vector<std::string> sorted_names_in(const std::string& folder) {
+  std::vector<std::string> names = names_in(folder);
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+// The program folder is a folder of its own inside the test's folder, so
+// that what lands beside it can be seen.
+class UpdateMerge : public ::testing::Test {
+protected:
+  void SetUp() override { CreateDirectoryW(utf8_to_wstring(program).c_str(), nullptr); }
+  std::string at(const std::string& relative) const { return program + "\\" + relative; }
+  bool merge() { return merge_staged_update(program); }
+
+  TempDir root{"merge"};
+  std::string program = root.file("game");
+};
+
+TEST_F(UpdateMerge, NothingStagedIsASuccessThatChangesNothing) {
+  make_tree(program, {{"game.exe", "old"}});
+  EXPECT_TRUE(merge());
+  EXPECT_EQ("old", content_of(at("game.exe")));
+  EXPECT_FALSE(exists(at(".update")));
+}
+
+TEST_F(UpdateMerge, VemooldGoesAtEveryMerge) {
+  const struct {
+    const char* old_entry;
+    bool staged;
+  } cases[] = {{".vemoold", false}, {".vemoold\\bin\\launcher.exe", false}, {".vemoold", true}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.old_entry);
+    make_tree(program, {{c.old_entry, "previous"}});
+    if (c.staged) make_tree(program, {{".update\\x.txt", "x"}});
+    EXPECT_TRUE(merge());
+    EXPECT_FALSE(exists(at(".vemoold")));
+  }
+}
+
+TEST_F(UpdateMerge, StagedFolderMergesIntoTheExistingOneAndLeavesTheStageEmpty) {
+  make_tree(program, {{"data\\a.pak", "old a"},
+                             {"data\\keep.pak", "keep"},
+                             {"data\\sub\\b.pak", "old b"},
+                             {"top.dll", "old top"},
+                             {".update\\data\\a.pak", "new a"},
+                             {".update\\data\\sub\\b.pak", "new b"},
+                             {".update\\data\\sub\\deeper\\c.pak", "new c"},
+                             {".update\\top.dll", "new top"},
+                             {".update\\added.txt", "added"}});
+  CreateDirectoryW(utf8_to_wstring(at(".update\\empty")).c_str(), nullptr);
+
+  EXPECT_TRUE(merge());
+  EXPECT_EQ("new a", content_of(at("data\\a.pak")));
+  EXPECT_EQ("keep", content_of(at("data\\keep.pak")));
+  EXPECT_EQ("new b", content_of(at("data\\sub\\b.pak")));
+  EXPECT_EQ("new c", content_of(at("data\\sub\\deeper\\c.pak")));
+  EXPECT_EQ("new top", content_of(at("top.dll")));
+  EXPECT_EQ("added", content_of(at("added.txt")));
+  EXPECT_TRUE(exists(at("empty")));
+  EXPECT_TRUE(exists(at(".update")));
+  EXPECT_EQ(std::vector<std::string>{}, names_in(at(".update")));
+}
+
+TEST_F(UpdateMerge, LockedTargetKeepsItsStagedFileAndTheRestIsMerged) {
+  make_tree(program, {{"data\\locked.dll", "old locked"},
+                             {"data\\other.dll", "old other"},
+                             {".update\\data\\locked.dll", "new locked"},
+                             {".update\\data\\other.dll", "new other"},
+                             {".update\\top.txt", "new top"}});
+  {
+    // Held open without sharing, as a running program holds its files.
+    vemo::UniqueHandle lock(CreateFileW(utf8_to_wstring(at("data\\locked.dll")).c_str(), GENERIC_READ, 0, nullptr,
+                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    ASSERT_TRUE(lock);
+    EXPECT_FALSE(merge());
+    EXPECT_EQ("new other", content_of(at("data\\other.dll")));
+    EXPECT_EQ("new top", content_of(at("top.txt")));
+    EXPECT_EQ(std::vector<std::string>{"data"}, names_in(at(".update")));
+    EXPECT_EQ(std::vector<std::string>{"locked.dll"}, names_in(at(".update\\data")));
+  }
+  EXPECT_EQ("old locked", content_of(at("data\\locked.dll")));
+  // The next start finishes the merge.
+  EXPECT_TRUE(merge());
+  EXPECT_EQ("new locked", content_of(at("data\\locked.dll")));
+  EXPECT_EQ(std::vector<std::string>{}, names_in(at(".update")));
+}
+
+TEST_F(UpdateMerge, CopiesLeftByAKilledMergeAreCleanedUpWhereItMerges) {
+  make_tree(program, {{"~vemocopy-1f0-3.tmp", "partial"},
+                             {"data\\~vemocopy-2a-1.tmp", "partial"},
+                             {"data\\~vemocopy-2a-2.tmp", "being written"},
+                             {"data\\~vemocopy-notes.txt", "not ours"},
+                             {"other\\~vemocopy-2a-4.tmp", "not merged here"},
+                             {".update\\data\\a.pak", "new a"}});
+  vemo::UniqueHandle writing(CreateFileW(utf8_to_wstring(at("data\\~vemocopy-2a-2.tmp")).c_str(), GENERIC_WRITE, 0,
+                                         nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  ASSERT_TRUE(writing);
+  EXPECT_TRUE(merge());
+  EXPECT_EQ((std::vector<std::string>{"a.pak", "~vemocopy-2a-2.tmp", "~vemocopy-notes.txt"}),
+            sorted_names_in(at("data")));
+  EXPECT_FALSE(exists(at("~vemocopy-1f0-3.tmp")));
+  EXPECT_TRUE(exists(at("other\\~vemocopy-2a-4.tmp")));
+}
+
+TEST_F(UpdateMerge, StagedFileOverAFolderFailsAndStaysStaged) {
+  make_tree(program, {{"res\\inside.txt", "folder"}, {".update\\res", "a file now"}, {".update\\b.txt", "b"}});
+  EXPECT_FALSE(merge());
+  EXPECT_EQ("folder", content_of(at("res\\inside.txt")));
+  EXPECT_EQ("b", content_of(at("b.txt")));
+  EXPECT_EQ(std::vector<std::string>{"res"}, names_in(at(".update")));
+}
+
+TEST_F(UpdateMerge, NamesThatWindowsWouldCutAreRefused) {
+  // Windows drops trailing blanks and dots: ".. " would mean the folder
+  // above, "..." the folder itself. Only the long-path form makes them.
+  const struct {
+    const char* folder;
+    const char* name;
+  } cases[] = {{".update", ".. "}, {".update", "..."}, {".update\\data", ".. "}, {".update\\data", "x."}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.folder) + "\\" + c.name);
+    make_tree(program, {{"data\\kept.txt", "old"}, {".update\\fine.txt", "fine"}});
+    CreateDirectoryW(utf8_to_wstring(at(c.folder)).c_str(), nullptr);
+    std::wstring hostile = L"\\\\?\\" + utf8_to_wstring(at(c.folder)) + L"\\" + utf8_to_wstring(c.name);
+    ASSERT_TRUE(CreateDirectoryW(hostile.c_str(), nullptr));
+    vemo::UniqueHandle file(CreateFileW((hostile + L"\\kept.txt").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr));
+    ASSERT_TRUE(file);
+    file.reset();
+
+    EXPECT_FALSE(merge());
+    EXPECT_EQ(std::vector<std::string>{"game"}, names_in(root.path()));
+    // Nothing was made of the name, under any spelling; the entry stays staged.
+    EXPECT_EQ((std::vector<std::string>{".update", "data", "fine.txt"}), sorted_names_in(program));
+    EXPECT_EQ(std::vector<std::string>{"kept.txt"}, names_in(at("data")));
+    EXPECT_EQ("old", content_of(at("data\\kept.txt")));
+    EXPECT_EQ("fine", content_of(at("fine.txt")));
+    EXPECT_EQ(std::vector<std::string>{"kept.txt"}, names_in(wstring_to_utf8(hostile)));
+    DeleteFileW((hostile + L"\\kept.txt").c_str());
+    RemoveDirectoryW(hostile.c_str());
+  }
+}
+
+// A program that only merges, copied into the program folder, killed while
+// it works through many staged files and then started again.
+class KilledMerge : public UpdateMerge {
+protected:
+  static constexpr int kFiles = 300;
+
+  static std::string name_of(int i) { return "f" + std::to_string(i) + ".pak"; }
+  static std::string old_content(int i) { return std::string(64 * 1024 + i, static_cast<char>('a' + i % 26)); }
+  static std::string new_content(int i) { return std::string(256 * 1024 - i, static_cast<char>('A' + i % 26)); }
+
+  void SetUp() override {
+    UpdateMerge::SetUp();
+    std::string probe = vemo::test::test_bin_dir() + "\\update_merge_probe.exe";
+    ASSERT_TRUE(CopyFileW(utf8_to_wstring(probe).c_str(), utf8_to_wstring(at("merger.exe")).c_str(), FALSE));
+    for (int i = 0; i < kFiles; ++i) {
+      make_tree(program, {{"data\\" + name_of(i), old_content(i)}});
+      make_tree(program, {{".update\\data\\" + name_of(i), new_content(i)}});
+    }
+  }
+
+  PROCESS_INFORMATION start_merger() {
+    std::wstring command = L"\"" + utf8_to_wstring(at("merger.exe")) + L"\"";
+    STARTUPINFOW startup = {sizeof startup};
+    PROCESS_INFORMATION info = {};
+    CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info);
+    return info;
+  }
+};
+
+TEST_F(KilledMerge, EveryFileIsOldOrNewAndTheNextStartFinishes) {
+  PROCESS_INFORMATION info = start_merger();
+  ASSERT_NE(nullptr, info.hProcess);
+  vemo::UniqueHandle process(info.hProcess), thread(info.hThread);
+  // Kill it once it has begun: some staged files are gone, not all.
+  size_t staged = kFiles;
+  for (int i = 0; i < 20000 && staged == static_cast<size_t>(kFiles); ++i) {
+    staged = names_in(at(".update\\data")).size();
+    if (staged == static_cast<size_t>(kFiles)) Sleep(1);
+  }
+  TerminateProcess(process.get(), 9);
+  WaitForSingleObject(process.get(), 30000);
+  staged = names_in(at(".update\\data")).size();
+  RecordProperty("staged_after_kill", static_cast<int>(staged));
+
+  int already_new = 0;
+  for (int i = 0; i < kFiles; ++i) {
+    std::string content = content_of(at("data\\" + name_of(i)));
+    bool is_new = content == new_content(i);
+    EXPECT_TRUE(is_new || content == old_content(i)) << name_of(i) << " has " << content.size() << " bytes";
+    already_new += is_new;
+  }
+  EXPECT_GT(already_new, 0);
+
+  PROCESS_INFORMATION again = start_merger();
+  ASSERT_NE(nullptr, again.hProcess);
+  vemo::UniqueHandle process_again(again.hProcess), thread_again(again.hThread);
+  ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(process_again.get(), 120000));
+  DWORD exit_code = 1;
+  GetExitCodeProcess(process_again.get(), &exit_code);
+  EXPECT_EQ(0u, exit_code);
+  for (int i = 0; i < kFiles; ++i) EXPECT_EQ(new_content(i), content_of(at("data\\" + name_of(i)))) << name_of(i);
+  EXPECT_EQ(std::vector<std::string>{}, names_in(at(".update")));
+  EXPECT_EQ(static_cast<size_t>(kFiles), names_in(at("data")).size());  // no copy of the killed run is left
+}
+
+}  // namespace
