@@ -15,8 +15,10 @@
 // override_existing false an existing target fails with ERROR_FILE_EXISTS.
 OpResult vemo_copy_file_or_directory_utf8(const char* source, const char* target, bool override_existing);
 OpResult vemo_copy_file_or_directory(const wchar_t* source, const wchar_t* target, bool override_existing);
-// Deletes the temporary copies that copies cut short (a killed process) left
-// in a folder; copies still being written are kept.
+// Deletes the temporary copies that copies cut short (a process killed in the
+// middle) left in a folder. Meant for start-up, before any copy runs: a copy
+// still being written is kept, one between its write and its rename would
+// fail.
 void vemo_remove_stale_copies_w(const wchar_t* folder);
 // Copies the entries of a folder (folder links are not followed); stops at the
 // first failure and returns it.

@@ -1,7 +1,9 @@
 -- Entry script of the launcher end-to-end tests, in place of the sample's.
 -- It keeps the sample's tick and lets the test steer it with flag files in
 -- the program folder: show.flag shows the main window, fail.flag makes the
--- next tick raise an error.
+-- next tick raise an error, restart.flag restarts the launcher. Each start
+-- adds a line to starts.txt. With linger_at_exit.dll beside it, the
+-- launcher's exit takes a while, as a real one's does while it tears down.
 local sdk = require 'vemosdk_lua.vemosdk'
 
 local M = {}
@@ -25,6 +27,10 @@ sdk.tick = function()
     failed = false
     print("e2e: ticking again after the error")
   end
+  if take_flag("restart.flag") then
+    print("e2e: restarting")
+    print("e2e: restart_self returned " .. tostring(_vemosdk.restart_self()))
+  end
   if take_flag("show.flag") then
     _launcher.show_main_window()
     print("e2e: main window shown")
@@ -36,6 +42,10 @@ function M.check_for_launcher_update()
   _vemosdk.register_cb("THREAD_EVENT", function(id, json, buffer)
     print(string.format("e2e: THREAD_EVENT id=%d json=%s buffer=%s", id, json, buffer))
   end)
+  local starts = io.open("starts.txt", "ab")
+  starts:write("start\n")
+  starts:close()
+  if package.loadlib("linger_at_exit.dll", "*") then print("e2e: exit lingers") end
   print("e2e: entry ran")
   local loaded, message = package.loadlib("thread_poster.dll", "*")
   print("e2e: thread poster loaded: " .. tostring(loaded) .. " " .. tostring(message))
