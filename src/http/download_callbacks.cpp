@@ -59,6 +59,10 @@ size_t vmsdk_http_head_header_callback(char* line, size_t size, size_t count, vo
 size_t vmsdk_http_write_file_callback(char* data, size_t size, size_t count, void* record) {
   auto& task = *static_cast<DownloadTaskInfo*>(record);
   size_t length = size * count;
+  if (task.file.digestBehind()) {
+    task.digestHeld = true;
+    return CURL_WRITEFUNC_PAUSE;
+  }
   int64_t now = http_now_ms();
   if (!task.manager.speedLimiter().allowWrite(task.pace, length, now)) return CURL_WRITEFUNC_PAUSE;
   task.lastDataMs = now;
@@ -87,7 +91,8 @@ int progress_callback(void* record, curl_off_t download_total, curl_off_t downlo
                       task.taskId.c_str());
     return 1;
   }
-  if (manager.speedLimiter().progressStep(task.pace, now)) curl_easy_pause(task.easy.get(), CURLPAUSE_CONT);
+  if (manager.speedLimiter().progressStep(task.pace, now) && !task.digestHeld)
+    curl_easy_pause(task.easy.get(), CURLPAUSE_CONT);
 
   int64_t total = task.knownTotal > 0 ? task.knownTotal : download_total;
   int64_t received = task.knownTotal > 0 ? task.resumeOffset + downloaded : downloaded;
@@ -105,8 +110,14 @@ int progress_callback(void* record, curl_off_t download_total, curl_off_t downlo
 
 void DownloadTaskInfo::onLoopPass(int64_t now_ms) {
   // Progress calls slow down while a transfer is paused; the loop resumes it
-  // as soon as its window has room again.
-  if (pace.paused && manager.speedLimiter().progressStep(pace, now_ms)) curl_easy_pause(easy.get(), CURLPAUSE_CONT);
+  // as soon as its window has room again and its digest has caught up.
+  bool resume = false;
+  if (pace.paused && manager.speedLimiter().progressStep(pace, now_ms)) resume = true;
+  if (digestHeld && !file.digestBehind()) {
+    digestHeld = false;
+    resume = true;
+  }
+  if (resume && !pace.paused && !digestHeld) curl_easy_pause(easy.get(), CURLPAUSE_CONT);
 }
 
 }  // namespace VemoSDKHttp

@@ -13,7 +13,6 @@
 #include "http/http_headers.h"
 #include "http/http_manager.h"
 #include "http/http_result_code.h"
-#include "http/worker_threads.h"
 
 using VemoSDKHttp::BufferData;
 using VemoSDKHttp::CurlSlist;
@@ -55,7 +54,8 @@ void HttpManager::vmsdk_http_on_transfer_done(std::unique_ptr<BufferData> reques
     std::fprintf(stderr, "curl_easy_perform() failed: %s\n", error_text(*task, result));
   }
   if (task->isHead) {
-    vmsdk_http_check_download_head_resp_valid(std::move(task), status);
+    // A failed pre-check still leads to the download, which reports its own failure.
+    vmsdk_http_check_download_head_resp_valid(std::move(task));
     return;
   }
   // A handle whose transfer failed may hold a broken connection: not kept.
@@ -67,8 +67,7 @@ void HttpManager::vmsdk_http_on_transfer_done(std::unique_ptr<BufferData> reques
   finishDownload(std::move(task), status);
 }
 
-void HttpManager::vmsdk_http_check_download_head_resp_valid(std::unique_ptr<DownloadTaskInfo> head, int status) {
-  (void)status;  // a failed pre-check still leads to the download, which reports its own failure
+void HttpManager::vmsdk_http_check_download_head_resp_valid(std::unique_ptr<DownloadTaskInfo> head) {
   if (!isTaskRunning(head->taskId)) {
     // Stopped while the pre-check ran: the download never starts.
     postFinal(*head, result_object(*head, VemoSDKHttp::kStatusStopped), false, {});
@@ -126,12 +125,15 @@ void HttpManager::finishDownload(std::unique_ptr<DownloadTaskInfo> task, int sta
   }
   // Hashing may take seconds on a large file: not on the download thread.
   std::shared_ptr<DownloadTaskInfo> finished(std::move(task));
-  std::lock_guard<std::mutex> hold(check_workers_lock_);
-  if (check_workers_) check_workers_->post([this, finished, status] { finishChecked(*finished, status); });
+  if (const auto& digest = finished->file.digest()) {
+    digest->finish([this, finished, status](const std::string& md5) { finishChecked(*finished, status, md5); });
+    return;
+  }
+  check_workers_->post([this, finished, status] { finishChecked(*finished, status, {}); });
 }
 
-void HttpManager::finishChecked(DownloadTaskInfo& task, int status) {
-  if (!VemoSDKHttp::checkFileValid(task.file.path(), task.checksum, task.expectSize)) {
+void HttpManager::finishChecked(DownloadTaskInfo& task, int status, const std::string& streamed_md5) {
+  if (!VemoSDKHttp::checkFileValid(task.file.path(), task.checksum, task.expectSize, streamed_md5)) {
     vemo_debug_printf("completionBlock download complete, check valid failed, return 7009001");
     status = VemoSDKHttp::kStatusCheckFailed;
   } else if (!task.dest.empty()) {

@@ -60,6 +60,7 @@ DownloadFile::Resume DownloadFile::openAt(const std::wstring& path, int64_t offs
 bool DownloadFile::restartFromZero() {
   if (!isOpen()) return false;
   pending_.clear();
+  if (digest_) digest_->restart();
   LARGE_INTEGER zero{};
   return SetFilePointerEx(handle_, zero, nullptr, FILE_BEGIN) && SetEndOfFile(handle_);
 }
@@ -68,14 +69,21 @@ size_t DownloadFile::write(const void* data, size_t length) {
   if (!isOpen() || failed_) return 0;
   const char* bytes = static_cast<const char*>(data);
   if (pending_.size() + length > kBlockSize && !flush()) return 0;
-  if (length >= kBlockSize) return writeThrough(bytes, length) ? length : 0;
+  if (length >= kBlockSize) {
+    if (!writeThrough(bytes, length)) return 0;
+    if (digest_) digest_->feed(std::vector<char>(bytes, bytes + length));
+    return length;
+  }
   if (pending_.capacity() < kBlockSize) pending_.reserve(kBlockSize);
   pending_.insert(pending_.end(), bytes, bytes + length);
   return length;
 }
 
 bool DownloadFile::flush() {
+  if (pending_.empty()) return true;
   bool ok = writeThrough(pending_.data(), pending_.size());
+  if (ok && digest_)
+    digest_->feed(std::move(pending_));  // the next write starts a new block
   pending_.clear();
   return ok;
 }

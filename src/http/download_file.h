@@ -8,8 +8,11 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
+
+#include "http/stream_digest.h"
 
 namespace VemoSDKHttp {
 
@@ -29,6 +32,11 @@ public:
   Resume openAt(const std::wstring& path, int64_t offset, DWORD& error);
   // Empties the open file and writes from byte 0 again.
   bool restartFromZero();
+  // Every block written from now on also goes to the digest.
+  void attachDigest(std::shared_ptr<StreamDigest> digest) { digest_ = std::move(digest); }
+  const std::shared_ptr<StreamDigest>& digest() const { return digest_; }
+  // Whether the digest lags so far behind that the download should wait.
+  bool digestBehind() const { return digest_ && digest_->behind(kMaxDigestBacklog); }
 
   // Bytes taken (fewer on a disk error).
   size_t write(const void* data, size_t length);
@@ -39,11 +47,13 @@ public:
 
 private:
   static constexpr size_t kBlockSize = 1 << 20;
+  static constexpr size_t kMaxDigestBacklog = 8;  // blocks
   bool flush();
   bool writeThrough(const char* data, size_t length);
 
   HANDLE handle_ = INVALID_HANDLE_VALUE;
   std::vector<char> pending_;  // taken, not yet written
+  std::shared_ptr<StreamDigest> digest_;
   std::wstring path_;
   bool failed_ = false;  // a write fell short
 };

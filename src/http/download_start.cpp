@@ -15,6 +15,8 @@
 #include "http/http_manager.h"
 #include "http/http_result_code.h"
 #include "http/network_state.h"
+#include "http/stream_digest.h"
+#include "http/worker_threads.h"
 
 using VemoSDKHttp::CurlSlist;
 using VemoSDKHttp::DownloadTaskInfo;
@@ -53,6 +55,7 @@ void fill_task(DownloadTaskInfo& task, int64_t callback_id, const std::string& u
 
 void HttpManager::vmsdk_http_get_file(int64_t callback_id, const std::string& url, CurlSlist headers,
                                       bool no_host_check, const DownloadParams& params, int64_t known_total) {
+  std::lock_guard<std::mutex> gate(start_gate_);
   if (shutting_down_) return;
   int64_t now = VemoSDKHttp::http_now_ms();
   auto task = std::make_unique<DownloadTaskInfo>(*this);
@@ -102,6 +105,10 @@ void HttpManager::vmsdk_http_get_file(int64_t callback_id, const std::string& ur
     postEarlyFailure(callback_id, params, VemoSDKHttp::kStatusOpenFailed, msg);
     return;
   }
+  // A file written from byte 0 is hashed as it arrives; a resumed one is read
+  // back whole once it is complete.
+  if (!task->resuming && !task->checksum.empty() && callback_id != 0)
+    task->file.attachDigest(std::make_shared<VemoSDKHttp::StreamDigest>(*check_workers_, [this] { wakeTransfers(); }));
   if (known_total > 0) task->knownTotal = known_total;
   setDownloadOptions(*task);
   if (task->batchId <= 0)
@@ -119,6 +126,7 @@ void HttpManager::vmsdk_http_get_file(int64_t callback_id, const std::string& ur
 
 void HttpManager::vmsdk_http_head_callback(int64_t callback_id, const std::string& url, CurlSlist headers,
                                            bool no_host_check, const DownloadParams& params) {
+  std::lock_guard<std::mutex> gate(start_gate_);
   if (shutting_down_) return;
   auto head = std::make_unique<DownloadTaskInfo>(*this);
   head->easy.reset(curl_easy_init());

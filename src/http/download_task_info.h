@@ -33,6 +33,7 @@ public:
   std::wstring dest;  // empty: no rename
   bool renamed = false;
   VemoLimitHttpSpeed::Pace pace;
+  bool digestHeld = false;  // paused until the file's digest catches up
   int64_t lastDataMs = 0;  // when bytes last arrived (or the transfer began)
   bool networkDown = false;
   bool rangeMismatch = false;

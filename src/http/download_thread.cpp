@@ -38,6 +38,11 @@ void DownloadThread::push(std::unique_ptr<BufferData> request) {
   if (multi_) curl_multi_wakeup(multi_);
 }
 
+void DownloadThread::wake() {
+  std::lock_guard<std::mutex> hold(incoming_lock_);
+  if (multi_) curl_multi_wakeup(multi_);
+}
+
 void DownloadThread::addWaiting() {
   std::vector<std::unique_ptr<BufferData>> waiting;
   {

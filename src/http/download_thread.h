@@ -28,6 +28,8 @@ public:
   DownloadThread& operator=(const DownloadThread&) = delete;
 
   void push(std::unique_ptr<BufferData> request);
+  // Makes the thread look at its transfers now (a held one may go on).
+  void wake();
 
 private:
   void vmsdk_http_multi_loop();

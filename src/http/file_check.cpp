@@ -26,9 +26,10 @@ bool replace_file(const std::wstring& destination, const std::wstring& path, DWO
 
 }  // namespace
 
-bool checkFileValid(const std::wstring& path, const std::string& expected_md5, int64_t expected_size) {
-  std::string md5;
-  if (!expected_md5.empty()) {
+bool checkFileValid(const std::wstring& path, const std::string& expected_md5, int64_t expected_size,
+                    const std::string& known_md5) {
+  std::string md5 = known_md5;
+  if (!expected_md5.empty() && md5.empty()) {
     char* digest = vemo_file_md5_hex(path.c_str(), 32);
     if (!digest) {
       vemo_debug_printf("checkFileValid failed, code:%d, msg:%s, path:%s", 7009001, "md5 failed",

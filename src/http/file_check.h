@@ -6,8 +6,10 @@
 namespace VemoSDKHttp {
 
 // Whether the file has the expected MD5 (hex, any case; empty: not checked)
-// and the expected size (0 or less: not checked).
-bool checkFileValid(const std::wstring& path, const std::string& expected_md5, int64_t expected_size);
+// and the expected size (0 or less: not checked). A known_md5 taken while the
+// file was written stands for reading it again.
+bool checkFileValid(const std::wstring& path, const std::string& expected_md5, int64_t expected_size,
+                    const std::string& known_md5 = {});
 
 // Moves the verified file to its final name, creating missing folders. An
 // existing file there is replaced in one step, so the final name shows either

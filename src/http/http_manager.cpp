@@ -42,18 +42,21 @@ HttpManager::HttpManager(VemoSDKHttp::HttpEventSink& sink)
 }
 
 HttpManager::~HttpManager() {
-  shutting_down_ = true;
+  {
+    std::lock_guard<std::mutex> gate(start_gate_);
+    shutting_down_ = true;  // from here on nothing starts
+  }
   {
     std::unique_lock<std::mutex> hold(pool_jobs_lock_);
     pool_jobs_done_.wait(hold, [this] { return pool_jobs_ == 0; });
   }
-  std::unique_ptr<VemoSDKHttp::WorkerThreads> worker;
+  std::unique_ptr<VemoSDKHttp::DownloadThread> transfers;
   {
-    std::lock_guard<std::mutex> hold(check_workers_lock_);
-    worker = std::move(check_workers_);
+    std::lock_guard<std::mutex> hold(download_thread_lock_);
+    transfers = std::move(download_thread_);
   }
-  worker.reset();
-  download_thread_.reset();
+  transfers.reset();
+  check_workers_.reset();
   curl_global_cleanup();
 }
 
@@ -243,6 +246,11 @@ void HttpManager::postSucc(int64_t callback_id) {
 void HttpManager::resetNetworkCheck() {
   network_check_ms_ = 0;
   network_connected_ = true;
+}
+
+void HttpManager::wakeTransfers() {
+  std::lock_guard<std::mutex> hold(download_thread_lock_);
+  if (download_thread_) download_thread_->wake();
 }
 
 void HttpManager::runOnPool(std::function<void()> job) {

@@ -95,11 +95,12 @@ public:
 
 private:
   void vmsdk_http_on_transfer_done(std::unique_ptr<VemoSDKHttp::BufferData> request, CURLcode result);
-  void vmsdk_http_check_download_head_resp_valid(std::unique_ptr<VemoSDKHttp::DownloadTaskInfo> head,
-                                                 int status);
+  // Judges a finished HEAD pre-check and starts the download it was for.
+  void vmsdk_http_check_download_head_resp_valid(std::unique_ptr<VemoSDKHttp::DownloadTaskInfo> head);
   void finishDownload(std::unique_ptr<VemoSDKHttp::DownloadTaskInfo> task, int status);
-  // On the check worker: MD5, size and rename of a download that arrived whole.
-  void finishChecked(VemoSDKHttp::DownloadTaskInfo& task, int status);
+  // On a check thread: MD5, size and rename of a download that arrived whole;
+  // streamed_md5 is the digest taken while it arrived ("" when none was).
+  void finishChecked(VemoSDKHttp::DownloadTaskInfo& task, int status, const std::string& streamed_md5);
   // After a download is over: its slot goes to the next pending download,
   // unless the network is down.
   void releaseSlot(const std::string& task_id, int status);
@@ -112,6 +113,8 @@ private:
   void postEarlyFailure(int64_t callback_id, const DownloadParams& params, int status, const std::string& msg);
   void postSucc(int64_t callback_id);
   void resetNetworkCheck();
+  // Any thread: the download thread looks at its transfers now.
+  void wakeTransfers();
   void runOnPool(std::function<void()> job);
 
   VemoSDKHttp::HttpEventSink& sink_;
@@ -146,12 +149,14 @@ private:
   mutable std::mutex running_lock_;
   std::unordered_set<std::string> runningState;
 
+  std::mutex start_gate_;  // a start checks shutting_down_ and pushes under it
   std::atomic<bool> shutting_down_{false};
   std::mutex pool_jobs_lock_;
   std::condition_variable pool_jobs_done_;
   int pool_jobs_ = 0;
 
-  std::mutex check_workers_lock_;
+  // Stopped in this order by the destructor: transfers first, then checks.
   std::unique_ptr<VemoSDKHttp::WorkerThreads> check_workers_;
+  std::mutex download_thread_lock_;  // guards the pointer for wakeTransfers
   std::unique_ptr<VemoSDKHttp::DownloadThread> download_thread_;
 };

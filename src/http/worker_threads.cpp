@@ -15,7 +15,8 @@ void WorkerThreads::post(std::function<void()> job) {
   {
     std::lock_guard<std::mutex> hold(lock_);
     jobs_.push_back(std::move(job));
-    if (idle_ == 0 && threads_.size() < count_) threads_.emplace_back(&WorkerThreads::run, this);
+    // While stopping, the threads left run what their jobs still post.
+    if (!stopping_ && idle_ == 0 && threads_.size() < count_) threads_.emplace_back(&WorkerThreads::run, this);
   }
   wake_.notify_one();
 }

@@ -56,6 +56,20 @@ TEST_F(DownloadChecksTest, FinishedFilesAreCheckedBeforeTheyReachTheirDestinatio
   EXPECT_EQ(0u, manager->runningCount());
 }
 
+TEST_F(DownloadChecksTest, ALargeFileIsCheckedAsItArrives) {
+  // Large enough for the transfer to outrun its digest and wait for it.
+  const std::string bytes = test_bytes(64 * 1024 * 1024, 5);
+  const std::string md5 = reference_md5(bytes);
+  const std::string url = served.add("large.bin", bytes);
+  submit(1, url, download_params("large", dir.file("large.part"), dir.file("large.bin"), md5));
+  submit(2, url, download_params("large-bad", dir.file("bad.part"), dir.file("bad.bin"), std::string(32, 'f')));
+  ASSERT_TRUE(sink.waitForResults(2));
+  EXPECT_EQ(200, only_result(1).status());
+  EXPECT_EQ(md5, reference_md5(read(dir.file("large.bin"))));
+  EXPECT_EQ(VemoSDKHttp::kStatusCheckFailed, only_result(2).status());
+  EXPECT_FALSE(file_exists(dir.file("bad.bin")));
+}
+
 TEST_F(DownloadChecksTest, ReportsTheHeadersOnceAndTheEndOfTheProgress) {
   const std::string bytes = test_bytes(3 * 1024 * 1024, 2);
   const std::string url = served.add("events.bin", bytes) + "&rate=6000000";

@@ -1,0 +1,73 @@
+#include "http/stream_digest.h"
+
+#include "core/string_utils.h"
+
+namespace VemoSDKHttp {
+
+StreamDigest::StreamDigest(WorkerThreads& workers, std::function<void()> wake)
+    : workers_(workers), wake_(std::move(wake)) {
+  vemo_md5_init(&context_);
+}
+
+bool StreamDigest::behind(size_t limit) {
+  if (backlog_ <= limit) return false;
+  wake_below_ = limit + 1;
+  // The digest may have caught up meanwhile: look again after asking for the call.
+  if (backlog_ <= limit) {
+    wake_below_ = 0;
+    return false;
+  }
+  return true;
+}
+
+void StreamDigest::feed(std::vector<char> block) {
+  ++backlog_;
+  auto bytes = std::make_shared<std::vector<char>>(std::move(block));
+  post([this, bytes] {
+    vemo_md5_update(&context_, bytes->data(), bytes->size());
+    size_t left = --backlog_;
+    size_t below = wake_below_;
+    if (below != 0 && left < below && wake_below_.exchange(0) != 0 && wake_) wake_();
+  });
+}
+
+void StreamDigest::restart() {
+  post([this] { vemo_md5_init(&context_); });
+}
+
+void StreamDigest::finish(std::function<void(const std::string& md5)> then) {
+  post([this, then = std::move(then)] {
+    unsigned char digest[16];
+    vemo_md5_finish(&context_, digest);
+    then(to_hex_string(digest, sizeof digest));
+  });
+}
+
+void StreamDigest::post(std::function<void()> step) {
+  std::lock_guard<std::mutex> hold(lock_);
+  steps_.push_back(std::move(step));
+  if (draining_) return;
+  draining_ = true;
+  workers_.post([self = shared_from_this()] { self->drain(); });
+}
+
+void StreamDigest::drain() {
+  // A few steps per turn, then to the back of the queue: the check threads
+  // stay shared fairly between files.
+  for (int turn = 0; turn < kStepsPerTurn; ++turn) {
+    std::function<void()> step;
+    {
+      std::lock_guard<std::mutex> hold(lock_);
+      if (steps_.empty()) {
+        draining_ = false;
+        return;
+      }
+      step = std::move(steps_.front());
+      steps_.pop_front();
+    }
+    step();
+  }
+  workers_.post([self = shared_from_this()] { self->drain(); });
+}
+
+}  // namespace VemoSDKHttp

@@ -1,0 +1,51 @@
+#pragma once
+// The MD5 of a download computed from its bytes as they are written, on the
+// check threads: a large file is hashed while it arrives instead of being
+// read back afterwards. Steps of one digest run one at a time, in the order
+// they were given. The download thread feeds; the result goes to finish's
+// callback on a check thread.
+#include <atomic>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "core/md5.h"
+#include "http/worker_threads.h"
+
+namespace VemoSDKHttp {
+
+class StreamDigest : public std::enable_shared_from_this<StreamDigest> {
+public:
+  // wake: called (on a check thread) when a writer that waits for the
+  // digest to catch up may go on.
+  StreamDigest(WorkerThreads& workers, std::function<void()> wake);
+
+  // The next bytes of the file, in order.
+  void feed(std::vector<char> block);
+  // The file is written from byte 0 again.
+  void restart();
+  // After every block fed so far: `then` with the 32 lowercase hex digits.
+  void finish(std::function<void(const std::string& md5)> then);
+  // Whether the writer should wait: more than `limit` blocks are not hashed
+  // yet. A true answer arranges the wake call for when it may go on.
+  bool behind(size_t limit);
+
+private:
+  static constexpr int kStepsPerTurn = 4;
+  void post(std::function<void()> step);
+  void drain();
+
+  WorkerThreads& workers_;
+  std::mutex lock_;
+  std::deque<std::function<void()>> steps_;
+  bool draining_ = false;
+  const std::function<void()> wake_;
+  std::atomic<size_t> backlog_{0};  // blocks fed and not hashed yet
+  std::atomic<size_t> wake_below_{0};  // 0: nobody waits
+  VemoMd5Context context_;  // used by one step at a time
+};
+
+}  // namespace VemoSDKHttp
