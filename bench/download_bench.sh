@@ -101,7 +101,8 @@ finish() {
   vemo_wine_down
 }
 trap finish EXIT
-vemo_wine_up "$repo/build/wine" >/dev/null
+# A prefix of its own: a test run on the shared one would stop this one's wineserver.
+vemo_wine_up "$work/wine" >/dev/null
 for _ in $(seq 50); do curl -sf -o /dev/null "http://127.0.0.1:$port/big.md5" && break; sleep 0.1; done
 base="http://127.0.0.1:$port"
 
@@ -110,6 +111,8 @@ now() { date +%s.%N; }
 best() { sort -g | head -n 1; }
 mbps() { python3 -c "import sys; print('%.0f' % (float(sys.argv[1]) / float(sys.argv[2]) / 1e6))" "$1" "$2"; }
 ratio() { python3 -c "import sys; print('%.2f' % (float(sys.argv[2]) / float(sys.argv[1])))" "$1" "$2"; }
+# The driver's summary line (the SDK's digest prints its own markers before it).
+summary() { grep -o 'seconds=.*' <<<"$1"; }
 sdk_seconds() { sed -n 's/.*seconds=\([0-9.]*\).*/\1/p' <<<"$1"; }
 sdk_verified() { sed -n 's/.*ok=\([0-9]*\).*/\1/p' <<<"$1"; }
 
@@ -131,7 +134,7 @@ sdk_big=(); curl_big=(); curl_md5_big=(); sdk_small=(); curl_small=(); aria_smal
 for _ in $(seq "$runs"); do
   fresh_out
   result=$(wine "$bench_exe" "$(win "$work/big.list")" "$(win "$out")")
-  [ "$(sdk_verified "$result")" = 1 ] || { echo "SDK download of the big file failed: $result" >&2; exit 1; }
+  [ "$(sdk_verified "$result")" = 1 ] || { echo "SDK download of the big file failed: $(summary "$result")" >&2; exit 1; }
   sdk_big+=("$(sdk_seconds "$result")")
   fresh_out
   t0=$(now); curl -sf -o "$out/big.bin" "$base/big.bin"; t1=$(now)
@@ -141,7 +144,7 @@ for _ in $(seq "$runs"); do
 
   fresh_out
   result=$(wine "$bench_exe" "$(win "$work/small.list")" "$(win "$out")")
-  [ "$(sdk_verified "$result")" = "$small_files" ] || { echo "SDK download of the small files failed: $result" >&2; exit 1; }
+  [ "$(sdk_verified "$result")" = "$small_files" ] || { echo "SDK download of the small files failed: $(summary "$result")" >&2; exit 1; }
   sdk_small+=("$(sdk_seconds "$result")")
   fresh_out
   t0=$(now); curl -sf --no-progress-meter -Z --parallel-max 10 -K "$work/small.curl"; t1=$(now)

@@ -101,7 +101,10 @@ void HttpManager::vmsdk_http_check_download_head_resp_valid(std::unique_ptr<Down
     request_headers = VemoSDKHttp::without_range_headers(request_headers.get());
   }
   vemo_debug_printf("head request is vaild, now download file:%s", head->params.file);
-  vmsdk_http_get_file(head->callbackId, head->url, std::move(request_headers), head->noHostCheck, head->params, total);
+  // A download that fails at once has given its slot back: hand it on.
+  if (!vmsdk_http_get_file(head->callbackId, head->url, std::move(request_headers), head->noHostCheck, head->params,
+                           total))
+    vmsdk_check_submit_download_to_max_count();
 }
 
 void HttpManager::finishDownload(std::unique_ptr<DownloadTaskInfo> task, int status) {

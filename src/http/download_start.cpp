@@ -5,12 +5,12 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "core/debug_log.h"
+#include "core/path_utils.h"
+#include "core/text_convert.h"
 #include "http/download_callbacks.h"
 #include "http/download_task_info.h"
 #include "http/download_thread.h"
-#include "core/debug_log.h"
-#include "core/text_convert.h"
-#include "core/path_utils.h"
 #include "http/http_headers.h"
 #include "http/http_manager.h"
 #include "http/http_result_code.h"
@@ -53,17 +53,17 @@ void fill_task(DownloadTaskInfo& task, int64_t callback_id, const std::string& u
 
 }  // namespace
 
-void HttpManager::vmsdk_http_get_file(int64_t callback_id, const std::string& url, CurlSlist headers,
+bool HttpManager::vmsdk_http_get_file(int64_t callback_id, const std::string& url, CurlSlist headers,
                                       bool no_host_check, const DownloadParams& params, int64_t known_total) {
   std::lock_guard<std::mutex> gate(start_gate_);
-  if (shutting_down_) return;
+  if (shutting_down_) return false;
   int64_t now = VemoSDKHttp::http_now_ms();
   auto task = std::make_unique<DownloadTaskInfo>(*this);
   task->easy = handle_pool_.take(now);
   if (!task->easy) {
     std::fputs("init curl failed\n", stderr);
-    postEarlyFailure(callback_id, params, VemoSDKHttp::kStatusCurlInit, "curl init failed");
-    return;
+    failStart(callback_id, params, VemoSDKHttp::kStatusCurlInit, "curl init failed");
+    return false;
   }
   fill_task(*task, callback_id, url, std::move(headers), no_host_check, params);
   if (params.thread_count > 0) max_concurrent_ = params.thread_count;
@@ -102,8 +102,8 @@ void HttpManager::vmsdk_http_get_file(int64_t callback_id, const std::string& ur
     std::snprintf(msg, sizeof msg, "fopen return NULL, error=%lu", static_cast<unsigned long>(error));
     vemo_debug_printf("%s", msg);
     handle_pool_.put(std::move(task->easy), now);
-    postEarlyFailure(callback_id, params, VemoSDKHttp::kStatusOpenFailed, msg);
-    return;
+    failStart(callback_id, params, VemoSDKHttp::kStatusOpenFailed, msg);
+    return false;
   }
   // A file written from byte 0 is hashed as it arrives; a resumed one is read
   // back whole once it is complete.
@@ -122,6 +122,7 @@ void HttpManager::vmsdk_http_get_file(int64_t callback_id, const std::string& ur
   mark_task_downloading(task->taskId, true);
   resetNetworkCheck();
   download_thread_->push(std::move(task));
+  return true;
 }
 
 void HttpManager::vmsdk_http_head_callback(int64_t callback_id, const std::string& url, CurlSlist headers,
@@ -278,6 +279,13 @@ void HttpManager::postProgress(DownloadTaskInfo& task, int64_t now_ms) {
     sink_.postBatchEvent(task.batchId, task.callbackId, std::move(event), false);
   else
     sink_.postEvent(task.callbackId, VemoSDKHttp::print_json(event.get()), true);
+}
+
+void HttpManager::failStart(int64_t callback_id, const DownloadParams& params, int status, const std::string& msg) {
+  // A download that follows its pre-check holds a slot already.
+  std::string task_id = VemoSDKHttp::param_text(params.taskId);
+  if (isTaskRunning(task_id)) mark_task_downloading(task_id, false);
+  postEarlyFailure(callback_id, params, status, msg);
 }
 
 void HttpManager::postEarlyFailure(int64_t callback_id, const DownloadParams& params, int status,

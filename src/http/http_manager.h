@@ -68,7 +68,8 @@ public:
                               int64_t progress_interval_ms, int64_t extra);
 
   // Starts a download at once (a request with a Range line resumes the file).
-  void vmsdk_http_get_file(int64_t callback_id, const std::string& url, VemoSDKHttp::CurlSlist headers,
+  // False when it failed at once (its answer is posted).
+  bool vmsdk_http_get_file(int64_t callback_id, const std::string& url, VemoSDKHttp::CurlSlist headers,
                            bool no_host_check, const DownloadParams& params, int64_t known_total);
   // Starts the HEAD pre-check of a resumed download; the download follows.
   void vmsdk_http_head_callback(int64_t callback_id, const std::string& url, VemoSDKHttp::CurlSlist headers,
@@ -110,6 +111,8 @@ private:
   void postHeaderEvent(VemoSDKHttp::DownloadTaskInfo& task);
   void postFinal(VemoSDKHttp::DownloadTaskInfo& task, VemoSDKHttp::JsonPtr result, bool success,
                  const std::string& body);
+  // A download that could not start: its slot is freed and its answer posted.
+  void failStart(int64_t callback_id, const DownloadParams& params, int status, const std::string& msg);
   void postEarlyFailure(int64_t callback_id, const DownloadParams& params, int status, const std::string& msg);
   void postSucc(int64_t callback_id);
   void resetNetworkCheck();

@@ -102,6 +102,7 @@ TEST_F(DownloadChecksTest, EveryFailureAnswersAndTheNextDownloadStarts) {
     std::string url;
     DownloadParams params;
     int status;
+    const char* header = nullptr;
   } cases[] = {
       {"missing", served.url("absent.bin"), download_params("missing", dir.file("m.part")), 22},
       {"server error", url + "&status=500", download_params("500", dir.file("s.part")), 22},
@@ -113,10 +114,13 @@ TEST_F(DownloadChecksTest, EveryFailureAnswersAndTheNextDownloadStarts) {
       {"nothing listens", "http://127.0.0.1:1/x", download_params("refused", dir.file("r.part")), 7},
       {"unopenable file", url, download_params("nofile", dir.file("no\\such\\folder\\f.part")),
        VemoSDKHttp::kStatusOpenFailed},
+      {"unopenable after its pre-check", url, download_params("nofile2", dir.file("no\\such\\folder\\g.part")),
+       VemoSDKHttp::kStatusOpenFailed, "Range: bytes=10-"},
       {"fine", url, download_params("fine", dir.file("f.part"), dir.file("fine.bin")), 200},
   };
   int64_t id = 1;
-  for (const Case& c : cases) manager->submitDownload(id++, c.url, {}, c.params);
+  for (const Case& c : cases)
+    manager->submitDownload(id++, c.url, c.header ? header_list({c.header}) : VemoSDKHttp::CurlSlist(), c.params);
   manager->vmsdk_check_submit_download_to_max_count();
   ASSERT_TRUE(sink.waitForResults(std::size(cases)));
   id = 1;
