@@ -19,6 +19,21 @@
 #include <cstring>
 #include <string>
 
+int lua_launch_process(lua_State* L) {
+  size_t length = 0;
+  const char* command = luaL_checklstring(L, 1, &length);
+  LaunchResult result = launch_process(std::string(command, length));
+  lua_pushboolean(L, result.started);
+  if (result.started) return 1;
+  lua_pushinteger(L, static_cast<lua_Integer>(result.error));
+  return 2;
+}
+
+int lua_is_game_running(lua_State* L) {
+  lua_pushboolean(L, is_game_running());
+  return 1;
+}
+
 namespace {
 
 int show_main_window(lua_State*) {
@@ -52,21 +67,6 @@ int open_install_directory(lua_State*) {
   SHOpenFolderAndSelectItems(item, 0, nullptr, 0);
   ILFree(item);
   return 0;
-}
-
-int launch_process_lua(lua_State* L) {
-  size_t length = 0;
-  const char* command = luaL_checklstring(L, 1, &length);
-  LaunchResult result = launch_process(std::string(command, length));
-  lua_pushboolean(L, result.started);
-  if (result.started) return 1;
-  lua_pushinteger(L, static_cast<lua_Integer>(result.error));
-  return 2;
-}
-
-int is_game_running_lua(lua_State* L) {
-  lua_pushboolean(L, is_game_running());
-  return 1;
 }
 
 int hide_to_tray(lua_State*) {
@@ -115,8 +115,8 @@ const luaL_Reg kLauncherFunctions[] = {
     {"get_version", get_version},
     {"get_exe_directory", get_exe_directory},
     {"open_install_directory", open_install_directory},
-    {"launch_process", launch_process_lua},
-    {"is_game_running", is_game_running_lua},
+    {"launch_process", lua_launch_process},
+    {"is_game_running", lua_is_game_running},
     {"create_notification_window", vemo_lua_not_available},
     {"destroy_notification_window", vemo_lua_not_available},
     {"hide_to_tray", hide_to_tray},
@@ -136,19 +136,25 @@ extern "C" int luaopen_launcher(lua_State* L) {
   return 1;
 }
 
-lua_State* create_launcher_lua_state(HWND main_window, const char* app_version) {
+lua_State* create_program_lua_state(HWND main_window, const char* app_version, const char* module_name,
+                                    lua_CFunction open_module) {
   lua_State* L = luaL_newstate();
   if (!L) return nullptr;
-  launcher_state().lua = L;
   luaL_openlibs(L);
   vemosdk_init(L, main_window, app_version);
 
   lua_State* main_thread = VemoSDK::mainThreadOf(L);
-  luaL_requiref(main_thread, "_launcher", luaopen_launcher, 1);
+  luaL_requiref(main_thread, module_name, open_module, 1);
   lua_pop(main_thread, 1);
   lua_newtable(main_thread);
-  lua_setfield(main_thread, LUA_REGISTRYINDEX, "_launcher");
+  lua_setfield(main_thread, LUA_REGISTRYINDEX, module_name);
 
   register_launcher_config(L);
+  return L;
+}
+
+lua_State* create_launcher_lua_state(HWND main_window, const char* app_version) {
+  lua_State* L = create_program_lua_state(main_window, app_version, "_launcher", luaopen_launcher);
+  launcher_state().lua = L;
   return L;
 }

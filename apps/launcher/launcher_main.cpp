@@ -90,12 +90,8 @@ int LauncherMain(HINSTANCE instance, const wchar_t* command_line) {
   }
   SetTimer(window, kTickTimerId, kTickPeriodMs, nullptr);
 
-  MSG message = {};
-  while (GetMessageA(&message, nullptr, 0, 0) > 0) {
-    TranslateMessage(&message);
-    DispatchMessageA(&message);
-  }
+  int exit_code = run_message_loop();
   set_instance_lock_release(nullptr);
   instance_mutex.release();
-  return static_cast<int>(message.wParam);
+  return exit_code;
 }

@@ -15,35 +15,19 @@ std::unique_ptr<Gdiplus::Image> load_image(const wchar_t* file_name) {
   return image;
 }
 
-// The background scaled to the client width (aspect kept, top-aligned, the
-// rest black), rebuilt only when the client size changes.
+// The background scaled to the client size, rebuilt only when that size changes.
 void update_background_bitmap(HDC window_dc, int width, int height, LauncherState& state) {
   if (state.background_bitmap && state.background_bitmap_width == width && state.background_bitmap_height == height)
     return;
-  state.background_bitmap.reset(CreateCompatibleBitmap(window_dc, width, height));
+  state.background_bitmap.reset(create_scaled_background(window_dc, *state.background_image, width, height,
+                                                         Gdiplus::InterpolationModeDefault));
   state.background_bitmap_width = width;
   state.background_bitmap_height = height;
-  if (!state.background_bitmap) return;
-  HDC memory_dc = CreateCompatibleDC(window_dc);
-  HGDIOBJ previous = SelectObject(memory_dc, state.background_bitmap.get());
-  RECT all = {0, 0, width, height};
-  FillRect(memory_dc, &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
-  {
-    Gdiplus::Graphics graphics(memory_dc);
-    UINT image_width = state.background_image->GetWidth();
-    UINT image_height = state.background_image->GetHeight();
-    int scaled_height = image_width ? MulDiv(static_cast<int>(image_height), width, static_cast<int>(image_width)) : 0;
-    graphics.DrawImage(state.background_image.get(), 0, 0, width, scaled_height);
-  }
-  SelectObject(memory_dc, previous);
-  DeleteDC(memory_dc);
 }
 
 void draw_version_text(HDC dc, const RECT& client, LauncherState& state) {
   if (!state.version_font) {
-    state.version_font.reset(CreateFontW(MulDiv(16, static_cast<int>(state.dpi), 96), 0, 0, 0, FW_NORMAL, FALSE,
-                                         FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                                         DEFAULT_QUALITY, DEFAULT_PITCH, L"Microsoft YaHei"));
+    state.version_font.reset(create_ui_font(MulDiv(16, static_cast<int>(state.dpi), 96)));
   }
   int dpi = static_cast<int>(state.dpi);
   RECT box;
@@ -61,11 +45,64 @@ void draw_version_text(HDC dc, const RECT& client, LauncherState& state) {
 
 }  // namespace
 
+namespace {
+ULONG_PTR g_gdiplus_token = 0;
+}  // namespace
+
 void start_gdiplus_once() {
-  static ULONG_PTR token = 0;
-  if (token) return;
+  if (g_gdiplus_token) return;
   Gdiplus::GdiplusStartupInput input;
-  Gdiplus::GdiplusStartup(&token, &input, nullptr);
+  if (Gdiplus::GdiplusStartup(&g_gdiplus_token, &input, nullptr) != Gdiplus::Ok) g_gdiplus_token = 0;
+}
+
+void stop_gdiplus() {
+  if (!g_gdiplus_token) return;
+  Gdiplus::GdiplusShutdown(g_gdiplus_token);
+  g_gdiplus_token = 0;
+}
+
+HFONT create_ui_font(int height) {
+  return CreateFontW(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                     CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, L"Microsoft YaHei");
+}
+
+HBITMAP create_scaled_background(HDC window_dc, Gdiplus::Image& image, int width, int height,
+                                 Gdiplus::InterpolationMode interpolation) {
+  HBITMAP bitmap = CreateCompatibleBitmap(window_dc, width, height);
+  if (!bitmap) return nullptr;
+  HDC memory_dc = CreateCompatibleDC(window_dc);
+  HGDIOBJ previous = SelectObject(memory_dc, bitmap);
+  RECT all = {0, 0, width, height};
+  FillRect(memory_dc, &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+  {
+    Gdiplus::Graphics graphics(memory_dc);
+    if (interpolation != Gdiplus::InterpolationModeDefault) {
+      graphics.SetInterpolationMode(interpolation);
+      graphics.SetPixelOffsetMode(Gdiplus::PixelOffsetModeHighQuality);
+    }
+    UINT image_width = image.GetWidth();
+    int scaled_height = image_width ? MulDiv(static_cast<int>(image.GetHeight()), width, static_cast<int>(image_width)) : 0;
+    graphics.DrawImage(&image, 0, 0, width, scaled_height);
+  }
+  SelectObject(memory_dc, previous);
+  DeleteDC(memory_dc);
+  return bitmap;
+}
+
+void draw_background_behind(Gdiplus::Graphics& graphics, Gdiplus::Image& background, HWND child, HWND parent,
+                            int width, int height) {
+  // The background is drawn at the parent's client width: divide by that
+  // factor to find the child's part of it in image pixels.
+  RECT client;
+  GetClientRect(parent, &client);
+  POINT origin = {0, 0};
+  MapWindowPoints(child, parent, &origin, 1);
+  UINT image_width = background.GetWidth();
+  double factor = (client.right && image_width) ? static_cast<double>(client.right) / image_width : 1.0;
+  Gdiplus::RectF target(0, 0, static_cast<Gdiplus::REAL>(width), static_cast<Gdiplus::REAL>(height));
+  graphics.DrawImage(&background, target, static_cast<Gdiplus::REAL>(origin.x / factor),
+                     static_cast<Gdiplus::REAL>(origin.y / factor), static_cast<Gdiplus::REAL>(width / factor),
+                     static_cast<Gdiplus::REAL>(height / factor), Gdiplus::UnitPixel);
 }
 
 void load_window_images(LauncherState& state) {
@@ -111,18 +148,7 @@ void draw_close_button(const DRAWITEMSTRUCT& item, LauncherState& state) {
   const RECT& box = item.rcItem;
   int width = box.right - box.left;
   int height = box.bottom - box.top;
-  if (state.background_image) {
-    // The part of the background that lies behind the button, in image pixels.
-    RECT client;
-    GetClientRect(state.main_window, &client);
-    POINT origin = {0, 0};
-    MapWindowPoints(item.hwndItem, state.main_window, &origin, 1);
-    UINT image_width = state.background_image->GetWidth();
-    double factor = (client.right && image_width) ? static_cast<double>(client.right) / image_width : 1.0;
-    Gdiplus::RectF target(0, 0, static_cast<Gdiplus::REAL>(width), static_cast<Gdiplus::REAL>(height));
-    graphics.DrawImage(state.background_image.get(), target, static_cast<Gdiplus::REAL>(origin.x / factor),
-                       static_cast<Gdiplus::REAL>(origin.y / factor), static_cast<Gdiplus::REAL>(width / factor),
-                       static_cast<Gdiplus::REAL>(height / factor), Gdiplus::UnitPixel);
-  }
+  if (state.background_image)
+    draw_background_behind(graphics, *state.background_image, item.hwndItem, state.main_window, width, height);
   if (state.close_image) graphics.DrawImage(state.close_image.get(), 0, 0, width, height);
 }

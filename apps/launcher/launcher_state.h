@@ -1,5 +1,6 @@
 #pragma once
 // The launcher's process-wide state. UI thread only.
+#include "gdi_object.h"
 #include "launcher_layout.h"
 #include "tick_throttle.h"
 
@@ -11,25 +12,6 @@
 #include <string>
 
 struct lua_State;
-
-// Owner of a GDI object (bitmap, font).
-template <class T>
-class UniqueGdiObject {
-public:
-  UniqueGdiObject() = default;
-  ~UniqueGdiObject() { reset(); }
-  UniqueGdiObject(const UniqueGdiObject&) = delete;
-  UniqueGdiObject& operator=(const UniqueGdiObject&) = delete;
-  T get() const { return object_; }
-  explicit operator bool() const { return object_ != nullptr; }
-  void reset(T object = nullptr) {
-    if (object_) DeleteObject(object_);
-    object_ = object;
-  }
-
-private:
-  T object_ = nullptr;
-};
 
 constexpr char kLauncherVersion[] = "1.0.9";
 constexpr wchar_t kLauncherWindowClass[] = L"vemosdk_launcher_class";

@@ -72,11 +72,9 @@ void CALLBACK activation_round(HWND, UINT, UINT_PTR, DWORD) {
   bool still_starting = a.process && WaitForInputIdle(a.process.get(), 0) == WAIT_TIMEOUT;
   if (still_starting && a.rounds_done < kInputIdleRounds) return;
 
-  WindowSearch search{a.pid, nullptr};
-  EnumWindows(find_main_window, reinterpret_cast<LPARAM>(&search));
-  if (search.found) {
-    bool ok = bring_window_to_front(search.found);
-    vemo_debug_printf("_launch_process: activate pid=%lu hWnd=%p ok=%d\n", a.pid, static_cast<void*>(search.found),
+  if (HWND found = find_process_main_window(a.pid)) {
+    bool ok = bring_window_to_front(found);
+    vemo_debug_printf("_launch_process: activate pid=%lu hWnd=%p ok=%d\n", a.pid, static_cast<void*>(found),
                       ok ? 1 : 0);
     stop_activation();
     return;
@@ -131,6 +129,12 @@ LaunchResult launch_process(const std::string& command_utf8) {
     activate_launched_process(info.hProcess);
   }
   return {true, 0};
+}
+
+HWND find_process_main_window(DWORD pid) {
+  WindowSearch search{pid, nullptr};
+  EnumWindows(find_main_window, reinterpret_cast<LPARAM>(&search));
+  return search.found;
 }
 
 bool is_game_running() {

@@ -24,3 +24,7 @@ bool is_game_running();
 
 // Brings a window to the front even when another thread owns the foreground.
 bool bring_window_to_front(HWND window);
+
+// The first top-level window of the process that is visible, has no owner
+// and has a title; null when there is none.
+HWND find_process_main_window(DWORD pid);

@@ -9,20 +9,27 @@
 
 #include <cstdio>
 
-std::string read_launcher_name(const std::wstring& program_dir) {
+std::string read_sdkconfig_string(const std::wstring& program_dir, const char* key) {
   // Read as the SDK context reads it: an enciphered configuration must not
   // leave every game with the same bare mutex name.
   cJSON* config = load_json_file(program_dir + L"sdkconfig.json");
-  std::string name;
-  const cJSON* value = cJSON_GetObjectItemCaseSensitive(config, "launcher_name");
-  if (cJSON_IsString(value) && value->valuestring) name = value->valuestring;
+  std::string text;
+  const cJSON* value = cJSON_GetObjectItemCaseSensitive(config, key);
+  if (cJSON_IsString(value) && value->valuestring) text = value->valuestring;
   cJSON_Delete(config);
-  return name;
+  return text;
+}
+
+std::string read_launcher_name(const std::wstring& program_dir) {
+  return read_sdkconfig_string(program_dir, "launcher_name");
+}
+
+std::wstring launcher_mutex_name(const std::wstring& launcher_name) {
+  return L"vemosdk_launcher_process_mux" + launcher_name;
 }
 
 InstanceCheck SingleInstanceMutex::acquire(const std::wstring& launcher_name) {
-  std::wstring name = L"vemosdk_launcher_process_mux" + launcher_name;
-  mutex_.reset(CreateMutexW(nullptr, FALSE, name.c_str()));
+  mutex_.reset(CreateMutexW(nullptr, FALSE, launcher_mutex_name(launcher_name).c_str()));
   DWORD error = GetLastError();
   if (!mutex_) return InstanceCheck::kFailed;
   return error == ERROR_ALREADY_EXISTS ? InstanceCheck::kSecond : InstanceCheck::kFirst;

@@ -5,9 +5,14 @@
 
 #include <string>
 
-// "launcher_name" of the program folder's sdkconfig.json, plain or
-// enciphered; empty when the file or the key is missing.
+// A string of the program folder's sdkconfig.json, read as the SDK context
+// reads it (plain or enciphered); empty when the file or the key is missing.
+std::string read_sdkconfig_string(const std::wstring& program_dir, const char* key);
+// Its "launcher_name".
 std::string read_launcher_name(const std::wstring& program_dir);
+
+// "vemosdk_launcher_process_mux" + name: held by a running launcher.
+std::wstring launcher_mutex_name(const std::wstring& launcher_name);
 
 enum class InstanceCheck { kFirst, kSecond, kFailed };
 

@@ -40,14 +40,14 @@ long long version_field(const std::vector<std::string>& fields, size_t index) {
   return negative ? -value : value;
 }
 
-int hex_digit(char c) {
+}  // namespace
+
+int hex_digit_value(char c) {
   if (c >= '0' && c <= '9') return c - '0';
   if (c >= 'a' && c <= 'f') return c - 'a' + 10;
   if (c >= 'A' && c <= 'F') return c - 'A' + 10;
   return -1;
 }
-
-}  // namespace
 
 int compare_version(const std::string& a, const std::string& b) {
   std::vector<std::string> left = split_string(a, "."), right = split_string(b, ".");
@@ -76,8 +76,8 @@ std::string url_decode(const std::string& in) {
   out.reserve(in.size());
   for (size_t i = 0; i < in.size();) {
     int high = -1, low = -1;
-    if (in[i] == '%' && i + 2 < in.size() && (high = hex_digit(in[i + 1])) >= 0 &&
-        (low = hex_digit(in[i + 2])) >= 0) {
+    if (in[i] == '%' && i + 2 < in.size() && (high = hex_digit_value(in[i + 1])) >= 0 &&
+        (low = hex_digit_value(in[i + 2])) >= 0) {
       out += static_cast<char>(high * 16 + low);
       i += 3;
     } else {

@@ -16,6 +16,9 @@ bool string_starts_with(const std::string& text, const std::string& prefix);
 bool wstring_starts_with(const std::wstring& text, const std::wstring& prefix);
 bool wstring_ends_with(const std::wstring& text, const std::wstring& suffix);
 
+// The value of a hex digit of either case, -1 for any other character.
+int hex_digit_value(char c);
+
 // "%XX" (either case) becomes that byte, "+" a space; anything else, and a
 // "%" without two hex digits, is kept. out holds at least strlen(in) + 1.
 void url_decode(char* out, const char* in);

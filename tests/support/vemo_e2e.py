@@ -108,6 +108,8 @@ class ProgramFolder:
             shutil.copy2(os.path.join(BUILD_DIR, "bin", program), self.path)
         if samples:
             shutil.copytree(os.path.join(SOURCE_DIR, "samples"), self.path, dirs_exist_ok=True)
+            # The pictures the build draws for the sample skin.
+            shutil.copytree(os.path.join(BUILD_DIR, "samples"), self.path, dirs_exist_ok=True)
         if sdkconfig is not None:
             self.write("sdkconfig.json", json.dumps(sdkconfig))
         self.programs = []
@@ -143,14 +145,16 @@ class ProgramFolder:
         return False
 
 
-def probe_window(window_class, title, child=None, post=None):
+def probe_window(window_class, title, child=None, post=None, click=False):
     """What window_probe finds of a top-level window: a dict, with
-    "found" false when there is none."""
+    "found" false when there is none. click presses the child button."""
     args = ["wine", tool_path("window_probe.exe"), window_class, title]
     if child is not None:
         args += ["--child", str(child)]
     if post is not None:
         args += ["--post", str(post)]
+    if click:
+        args += ["--click", "1"]
     result = subprocess.run(args, stdin=subprocess.DEVNULL, capture_output=True, timeout=60)
     lines = result.stdout.decode("utf-8", errors="replace").strip().splitlines()
     if not lines:

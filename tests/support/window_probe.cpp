@@ -1,10 +1,12 @@
 // Looks at a top-level window of another program and prints what it finds
 // as one line of JSON, for the end-to-end tests:
-//   window_probe <class> <title> [--child <id>] [--post <message>]
+//   window_probe <class> <title> [--child <id>] [--post <message>] [--click 1]
 // {"found":true,"visible":true,"window":{"left":..,"top":..,"width":..,"height":..},
-//  "client":{"width":..,"height":..},"child":{"found":true,"left":..,"top":..,"width":..,"height":..}}
-// child coordinates are in the parent's client area. --post sends the
-// message (wParam 0, lParam 0) after looking. Exit code 0 when found, 1 if not.
+//  "client":{"width":..,"height":..},"child":{"found":true,"visible":..,"left":..,"top":..,"width":..,"height":..}}
+// child coordinates are in the parent's client area; the child is a direct
+// child with that id or, failing that, the first descendant with it. --post
+// sends the message (wParam 0, lParam 0) after looking; --click presses the
+// child button (BM_CLICK). Exit code 0 when found, 1 if not.
 #include <windows.h>
 
 #include <cstdio>
@@ -20,18 +22,39 @@ std::string rect_json(const RECT& r) {
   return text;
 }
 
+struct DescendantSearch {
+  int id;
+  HWND found;
+};
+
+BOOL CALLBACK find_descendant(HWND window, LPARAM param) {
+  auto* search = reinterpret_cast<DescendantSearch*>(param);
+  if (GetDlgCtrlID(window) != search->id) return TRUE;
+  search->found = window;
+  return FALSE;
+}
+
+HWND find_child(HWND window, int id) {
+  if (HWND child = GetDlgItem(window, id)) return child;
+  DescendantSearch search{id, nullptr};
+  EnumChildWindows(window, find_descendant, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
   if (argc < 3) {
-    std::fprintf(stderr, "usage: window_probe <class> <title> [--child <id>] [--post <message>]\n");
+    std::fprintf(stderr, "usage: window_probe <class> <title> [--child <id>] [--post <message>] [--click 1]\n");
     return 2;
   }
   int child_id = -1;
   UINT post = 0;
+  bool click = false;
   for (int i = 3; i + 1 < argc; i += 2) {
     if (std::wcscmp(argv[i], L"--child") == 0) child_id = std::wcstol(argv[i + 1], nullptr, 0);
     if (std::wcscmp(argv[i], L"--post") == 0) post = static_cast<UINT>(std::wcstoul(argv[i + 1], nullptr, 0));
+    if (std::wcscmp(argv[i], L"--click") == 0) click = std::wcscmp(argv[i + 1], L"0") != 0;
   }
   HWND window = FindWindowW(argv[1], argv[2]);
   if (!window) {
@@ -44,14 +67,17 @@ int wmain(int argc, wchar_t** argv) {
   std::string json = "{\"found\":true,\"visible\":";
   json += IsWindowVisible(window) ? "true" : "false";
   json += ",\"window\":{" + rect_json(frame) + "},\"client\":{" + rect_json(client) + "}";
+  HWND child = nullptr;
   if (child_id >= 0) {
-    HWND child = GetDlgItem(window, child_id);
+    child = find_child(window, child_id);
     json += ",\"child\":{\"found\":";
     if (child) {
       RECT box;
       GetWindowRect(child, &box);
       MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&box), 2);
-      json += "true," + rect_json(box);
+      json += "true,\"visible\":";
+      json += IsWindowVisible(child) ? "true," : "false,";
+      json += rect_json(box);
     } else {
       json += "false";
     }
@@ -60,5 +86,6 @@ int wmain(int argc, wchar_t** argv) {
   json += "}";
   std::printf("%s\n", json.c_str());
   if (post) PostMessageW(window, post, 0, 0);
+  if (click && child) SendMessageW(child, BM_CLICK, 0, 0);
   return 0;
 }

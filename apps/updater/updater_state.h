@@ -1,0 +1,63 @@
+#pragma once
+// The updater's process-wide state. UI thread only.
+#include "gdi_object.h"
+#include "launcher_state.h"  // the tick timer shared with the launcher
+#include "progress_state.h"
+#include "skin_images.h"
+#include "tick_throttle.h"
+#include "updater_layout.h"
+#include "updater_skin.h"
+
+#include <windows.h>
+
+#include <string>
+
+struct lua_State;
+
+constexpr char kUpdaterVersion[] = "1.0.9";
+constexpr wchar_t kUpdaterWindowClass[] = L"vemosdk_updater_class";
+constexpr UINT_PTR kFrontRetryTimerId = 10011;
+constexpr UINT kFrontRetryPeriodMs = 300;
+constexpr int kFrontRetryCount = 5;
+constexpr int kCloseButtonControl = 1001;
+constexpr int kMinimiseButtonControl = 1002;
+constexpr int kActionButtonControl = 1003;
+
+// The bottom panel with the progress area and the version label.
+struct ProgressWindows {
+  bool classes_tried = false;  // registration and creation run once per process
+  HWND panel = nullptr;
+  HWND area = nullptr;
+  HWND action_button = nullptr;
+  HWND version_label = nullptr;
+  UniqueGdiObject<HFONT> title_font;
+  UniqueGdiObject<HFONT> text_font;  // the left and right texts and the action button
+};
+
+struct UpdaterState {
+  HINSTANCE instance = nullptr;
+  HWND main_window = nullptr;
+  HWND close_button = nullptr;
+  HWND minimise_button = nullptr;
+  lua_State* lua = nullptr;
+  bool in_move = false;
+  TickThrottle tick_throttle;
+  int front_retries_left = kFrontRetryCount;
+  bool merge_ok = true;  // the start-up merge's result; true until it has run
+  UINT dpi = 96;
+  UpdaterLayout layout;
+  std::wstring title;  // the updater name
+
+  UpdaterSkin skin;
+  SkinImages images;
+  ProgressState progress;
+  ProgressWindows progress_windows;
+
+  // The background scaled to the client size, rebuilt only when that size
+  // changes; the transparent children copy their part of it.
+  UniqueGdiObject<HBITMAP> background_bitmap;
+  int background_bitmap_width = 0;
+  int background_bitmap_height = 0;
+};
+
+UpdaterState& updater_state();
