@@ -1,5 +1,6 @@
 #include "updater_instance.h"
 
+#include "process_by_path.h"
 #include "single_instance.h"
 
 #include <cstdio>
@@ -44,11 +45,20 @@ void UpdaterInstanceMutex::release() {
   mutex_.reset();
 }
 
-bool wait_for_launcher_exit(const std::wstring& launcher_name, WaitRounds wait) {
+namespace {
+
+bool launcher_mutex_exists(const std::wstring& name) {
+  vemo::UniqueHandle mutex(OpenMutexW(SYNCHRONIZE, FALSE, name.c_str()));
+  return mutex || GetLastError() != ERROR_FILE_NOT_FOUND;
+}
+
+}  // namespace
+
+bool wait_for_launcher_exit(const std::wstring& launcher_name, const std::string& launcher_path,
+                            WaitRounds wait) {
   std::wstring name = launcher_mutex_name(launcher_name);
   for (int round = 0;; ++round) {
-    vemo::UniqueHandle mutex(OpenMutexW(SYNCHRONIZE, FALSE, name.c_str()));
-    if (!mutex && GetLastError() == ERROR_FILE_NOT_FOUND) {
+    if (!launcher_mutex_exists(name) && enum_process_by_path(launcher_path, nullptr) == 0) {
       if (round > 0) std::printf("updater: launcher exited after %d ms\n", round * static_cast<int>(wait.interval_ms));
       return true;
     }
@@ -57,6 +67,6 @@ bool wait_for_launcher_exit(const std::wstring& launcher_name, WaitRounds wait) 
     Sleep(wait.interval_ms);
   }
   std::printf("updater: launcher still running after %d ms, merging anyway\n",
-                    wait.rounds * static_cast<int>(wait.interval_ms));
+              wait.rounds * static_cast<int>(wait.interval_ms));
   return false;
 }

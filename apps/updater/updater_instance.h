@@ -35,6 +35,9 @@ private:
   vemo::UniqueHandle mutex_;
 };
 
-// Waits until no launcher of that name holds its instance mutex; false when
-// one still does after the rounds.
-bool wait_for_launcher_exit(const std::wstring& launcher_name, WaitRounds wait = {});
+// Waits until no launcher of that name holds its instance mutex and no
+// process runs from launcher_path (a launcher lets go of its mutex a moment
+// before its program file is free); false when one still does after the
+// rounds.
+bool wait_for_launcher_exit(const std::wstring& launcher_name, const std::string& launcher_path,
+                            WaitRounds wait = {});

@@ -31,7 +31,8 @@ constexpr wchar_t kFatalCaption[] = L"Windows Desktop Guided Tour";
 void merge_into_program_folder(UpdaterState& state, const std::wstring& program_dir) {
   // Files the launcher still has open cannot be replaced: let it finish
   // ending first (it started us and is on its way out).
-  wait_for_launcher_exit(utf8_to_wstring(read_launcher_name(program_dir)));
+  wait_for_launcher_exit(utf8_to_wstring(read_launcher_name(program_dir)),
+                         wstring_to_utf8(program_dir + L"launcher.exe"));
   state.merge_ok = copy_directory_from_update_to_exe();
   if (!state.merge_ok)
     vemo_debug_printf("copy_directory_from_update_to_exe reported failure; new resources may be incomplete.\n");

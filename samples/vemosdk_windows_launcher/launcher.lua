@@ -1,5 +1,6 @@
 -- The launcher's entry script: what happens once the program has started.
 local sdk = require 'vemosdk_lua.vemosdk'
+local update = require 'vemosdk_windows_launcher.launcher_update'
 
 local M = {}
 
@@ -7,9 +8,11 @@ function M.check_for_launcher_update()
   -- The sample prints the SDK's debug log, including the tick's heartbeat.
   _vemosdk.open_log(true)
   _vemosdk.log("launcher.lua: check_for_launcher_update, launcher " .. _launcher.get_version() ..
-               " in " .. _vemosdk.sdkinfo().program_dir)
-  -- This sample has no update service to ask: the launcher is up to date,
-  -- so the main window is shown at once.
+               " in " .. _vemosdk.sdkinfo().program_dir .. ", files " .. update.installed_version())
+  -- New launcher files go to the updater, which replaces them while the
+  -- launcher is not running.
+  update.stage_from_update_source()
+  if update.own_files_staged() and update.hand_over_to_updater() then return end
   -- Closing the window hides the launcher in the notification area; its
   -- menu brings it back or ends it.
   _launcher.set_tray_menu_text("Open the launcher", "Exit")

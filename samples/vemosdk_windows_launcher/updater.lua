@@ -32,7 +32,8 @@ local function show_failure(title, detail)
              buttonText = "Retry" })
 end
 
--- Starts the launcher and ends the updater.
+-- Starts the launcher and ends the updater; the updater's instance lock is
+-- let go first.
 local function start_launcher()
   local launcher = program_file("launcher.exe")
   -- A launcher of this folder that is still running would turn the new one
@@ -41,13 +42,10 @@ local function start_launcher()
     local matched, killed = _updater.kill_process_by_path(launcher)
     log("old launcher still running: matched " .. matched .. ", ended " .. killed)
   end
-  local started, err = _updater.launch_process('"' .. launcher .. '"')
-  if not started then
-    show_failure("Could not start the launcher", "error " .. tostring(err))
-    return
-  end
-  log("launcher started, updater done")
-  os.exit(0)
+  log("starting the launcher, updater done")
+  -- Returns only when the launcher could not be started.
+  local _, err = _vemosdk.launch_process_kill_self('"' .. launcher .. '"')
+  show_failure("Could not start the launcher", "error " .. tostring(err))
 end
 
 local function show_step(step)
@@ -78,12 +76,8 @@ end
 -- The window's action button: after a failure, another updater round.
 function M.actionButtonClick()
   log("actionButtonClick: retrying")
-  local started, err = _updater.launch_process('"' .. program_file("updater.exe") .. '" headless_update=applying')
-  if not started then
-    show_failure("Could not restart the updater", "error " .. tostring(err))
-    return
-  end
-  os.exit(0)
+  local _, err = _vemosdk.launch_process_kill_self('"' .. program_file("updater.exe") .. '" headless_update=applying')
+  show_failure("Could not restart the updater", "error " .. tostring(err))
 end
 
 return M

@@ -4,9 +4,12 @@
 
 #include "core/raii.h"
 #include "single_instance.h"
+#include "test_support.h"
 #include "updater_instance.h"
 
 namespace {
+
+using vemo::test::TempDir;
 
 TEST(HeadlessCommandLine, FoundAnywhereInTheCommandLine) {
   const struct {
@@ -64,19 +67,33 @@ TEST(UpdaterInstanceMutex, HeadlessGoesOnOnceThePreviousUpdaterEnds) {
   EXPECT_EQ(UpdaterInstanceCheck::kRefused, late.acquire(L"unit_ends", false));
 }
 
-TEST(WaitForLauncherExit, ReturnsAtOnceWithoutALauncherAndWaitsForARunningOne) {
-  EXPECT_TRUE(wait_for_launcher_exit(L"unit_no_launcher", WaitRounds{3, 10}));
+TEST(WaitForLauncherExit, WaitsForTheMutexAndForTheProgramFile) {
+  TempDir dir("wait launcher");
+  std::string launcher_exe = dir.file("launcher.exe");
+  EXPECT_TRUE(wait_for_launcher_exit(L"unit_no_launcher", launcher_exe, WaitRounds{3, 10}));
 
   vemo::UniqueHandle launcher = hold(launcher_mutex_name(L"unit_launcher_stays"));
-  EXPECT_FALSE(wait_for_launcher_exit(L"unit_launcher_stays", WaitRounds{3, 10}));
+  EXPECT_FALSE(wait_for_launcher_exit(L"unit_launcher_stays", launcher_exe, WaitRounds{3, 10}));
 
   vemo::UniqueHandle ending_launcher = hold(launcher_mutex_name(L"unit_launcher_ends"));
   std::thread ending([&ending_launcher] {
     Sleep(200);
     ending_launcher.reset();
   });
-  EXPECT_TRUE(wait_for_launcher_exit(L"unit_launcher_ends", WaitRounds{100, 50}));
+  EXPECT_TRUE(wait_for_launcher_exit(L"unit_launcher_ends", launcher_exe, WaitRounds{100, 50}));
   ending.join();
+
+  // The mutex is gone but the program is still ending.
+  ASSERT_TRUE(CopyFileA((vemo::test::test_bin_dir() + "\\child_program.exe").c_str(), launcher_exe.c_str(), FALSE));
+  std::string command = "\"" + launcher_exe + "\" --sleep-ms 800";
+  STARTUPINFOA startup = {sizeof(startup)};
+  PROCESS_INFORMATION info = {};
+  ASSERT_TRUE(CreateProcessA(launcher_exe.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                             &startup, &info));
+  vemo::UniqueHandle process(info.hProcess), thread(info.hThread);
+  EXPECT_FALSE(wait_for_launcher_exit(L"unit_no_launcher", launcher_exe, WaitRounds{2, 10}));
+  EXPECT_TRUE(wait_for_launcher_exit(L"unit_no_launcher", launcher_exe, WaitRounds{200, 50}));
+  EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(process.get(), 0));
 }
 
 }  // namespace
