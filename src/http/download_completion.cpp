@@ -101,10 +101,11 @@ void HttpManager::vmsdk_http_check_download_head_resp_valid(std::unique_ptr<Down
     request_headers = VemoSDKHttp::without_range_headers(request_headers.get());
   }
   vemo_debug_printf("head request is vaild, now download file:%s", head->params.file);
-  // A download that fails at once has given its slot back: hand it on.
+  // The pre-check took the download's slot; a download that fails at once
+  // (its answer is posted) hands the slot on.
   if (!vmsdk_http_get_file(head->callbackId, head->url, std::move(request_headers), head->noHostCheck, head->params,
                            total))
-    vmsdk_check_submit_download_to_max_count();
+    releaseSlot(head->taskId, VemoSDKHttp::kStatusOpenFailed);
 }
 
 void HttpManager::finishDownload(std::unique_ptr<DownloadTaskInfo> task, int status) {

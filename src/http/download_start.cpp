@@ -62,7 +62,7 @@ bool HttpManager::vmsdk_http_get_file(int64_t callback_id, const std::string& ur
   task->easy = handle_pool_.take(now);
   if (!task->easy) {
     std::fputs("init curl failed\n", stderr);
-    failStart(callback_id, params, VemoSDKHttp::kStatusCurlInit, "curl init failed");
+    postEarlyFailure(callback_id, params, VemoSDKHttp::kStatusCurlInit, "curl init failed");
     return false;
   }
   fill_task(*task, callback_id, url, std::move(headers), no_host_check, params);
@@ -102,7 +102,7 @@ bool HttpManager::vmsdk_http_get_file(int64_t callback_id, const std::string& ur
     std::snprintf(msg, sizeof msg, "fopen return NULL, error=%lu", static_cast<unsigned long>(error));
     vemo_debug_printf("%s", msg);
     handle_pool_.put(std::move(task->easy), now);
-    failStart(callback_id, params, VemoSDKHttp::kStatusOpenFailed, msg);
+    postEarlyFailure(callback_id, params, VemoSDKHttp::kStatusOpenFailed, msg);
     return false;
   }
   // A file written from byte 0 is hashed as it arrives; a resumed one is read
@@ -279,13 +279,6 @@ void HttpManager::postProgress(DownloadTaskInfo& task, int64_t now_ms) {
     sink_.postBatchEvent(task.batchId, task.callbackId, std::move(event), false);
   else
     sink_.postEvent(task.callbackId, VemoSDKHttp::print_json(event.get()), true);
-}
-
-void HttpManager::failStart(int64_t callback_id, const DownloadParams& params, int status, const std::string& msg) {
-  // A download that follows its pre-check holds a slot already.
-  std::string task_id = VemoSDKHttp::param_text(params.taskId);
-  if (isTaskRunning(task_id)) mark_task_downloading(task_id, false);
-  postEarlyFailure(callback_id, params, status, msg);
 }
 
 void HttpManager::postEarlyFailure(int64_t callback_id, const DownloadParams& params, int status,

@@ -10,8 +10,8 @@
 #include "http/download_thread.h"
 #include "http/http_headers.h"
 #include "http/http_result_code.h"
-#include "http/worker_threads.h"
 #include "http/update_priority_task.h"
+#include "http/worker_threads.h"
 
 using VemoSDKHttp::CurlSlist;
 using VemoSDKHttp::JsonPtr;

@@ -5,9 +5,9 @@
 // checks, rename and one JSON answer each.
 //
 // Threads: the Lua thread submits, starts, stops and configures; the download
-// thread runs every transfer and its completion; a check worker verifies
-// finished files; the SDK pool applies priority changes. Each shared part has
-// its own lock.
+// thread runs every transfer and its completion; four check threads hash
+// arriving files and verify and rename finished ones; the SDK pool applies
+// priority changes. Each shared part has its own lock.
 #include <cjson/cJSON.h>
 
 #include <atomic>
@@ -111,8 +111,6 @@ private:
   void postHeaderEvent(VemoSDKHttp::DownloadTaskInfo& task);
   void postFinal(VemoSDKHttp::DownloadTaskInfo& task, VemoSDKHttp::JsonPtr result, bool success,
                  const std::string& body);
-  // A download that could not start: its slot is freed and its answer posted.
-  void failStart(int64_t callback_id, const DownloadParams& params, int status, const std::string& msg);
   void postEarlyFailure(int64_t callback_id, const DownloadParams& params, int status, const std::string& msg);
   void postSucc(int64_t callback_id);
   void resetNetworkCheck();
