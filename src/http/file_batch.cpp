@@ -4,20 +4,17 @@
 
 #include <windows.h>
 
-#include <cstdlib>
 #include <memory>
 #include <string>
 
 #include "core/lua_posts.h"
 #include "core/op_result.h"
 #include "http/file_batch_workers.h"
+#include "http/json_ptr.h"
 
 namespace {
 
-struct JsonDeleter {
-  void operator()(cJSON* json) const { cJSON_Delete(json); }
-};
-using JsonPtr = std::unique_ptr<cJSON, JsonDeleter>;
+using VemoSDKHttp::JsonPtr;
 
 using BatchWorker = cJSON* (*)(const cJSON* items, const cJSON* options);
 
@@ -29,18 +26,12 @@ struct FileBatchParams {
   JsonPtr options;
 };
 
-void post_answer(int64_t callback_id, JsonPtr answer) {
-  char* text = answer ? cJSON_PrintUnformatted(answer.get()) : nullptr;
-  VemoSDK::postAsyncResult(callback_id, text ? text : R"({"succ":false,"code":8,"msg":"out of memory"})");
-  cJSON_free(text);
-}
-
 DWORD WINAPI batch_thread(void* argument) {
   std::unique_ptr<FileBatchParams> params(static_cast<FileBatchParams*>(argument));
   JsonPtr answer(params->worker(params->items.get(), params->options.get()));
   int64_t callback_id = params->callback_id;
   params.reset();  // the copies go before the answer does
-  post_answer(callback_id, std::move(answer));
+  post_file_batch_answer(callback_id, answer.get());
   return 0;
 }
 
@@ -60,7 +51,7 @@ void start_batch(BatchWorker worker, JsonPtr items, JsonPtr options, int64_t cal
     cJSON_AddBoolToObject(answer.get(), "succ", false);
     cJSON_AddNumberToObject(answer.get(), "code", failure.code);
     cJSON_AddStringToObject(answer.get(), "msg", failure.message.c_str());
-    post_answer(callback_id, std::move(answer));
+    post_file_batch_answer(callback_id, answer.get());
     return;
   }
   params.release();  // the thread owns them now
@@ -70,6 +61,12 @@ void start_batch(BatchWorker worker, JsonPtr items, JsonPtr options, int64_t cal
 }
 
 }  // namespace
+
+void post_file_batch_answer(int64_t callback_id, const cJSON* answer) {
+  char* text = answer ? cJSON_PrintUnformatted(answer) : nullptr;
+  VemoSDK::postAsyncResult(callback_id, text ? text : R"({"succ":false,"code":8,"msg":"out of memory"})");
+  cJSON_free(text);
+}
 
 void vemo_file_batch_copy(const cJSON* files, const cJSON* options, bool need_override, int64_t callback_id) {
   JsonPtr options_copy = cJSON_IsObject(options) ? copy_of(options) : JsonPtr(cJSON_CreateObject());

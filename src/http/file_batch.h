@@ -19,3 +19,7 @@ void vemo_file_batch_remove(const cJSON* paths, const cJSON* options, int64_t ca
 void vemo_file_batch_rename(const cJSON* files, const cJSON* options, int64_t callback_id);
 // Lists a folder: {"data": [{"path", "is_dir"}, ...]} or {"code", "msg"}.
 void vemo_file_list_dir(const char* folder, bool recursive, int64_t callback_id);
+
+// Answers a batch's callback id with the printed answer (an out-of-memory
+// failure when it cannot be printed). Any thread.
+void post_file_batch_answer(int64_t callback_id, const cJSON* answer);

@@ -4,27 +4,18 @@
 #include <lua.hpp>
 
 #include <cstdint>
-#include <memory>
 
 #include "core/debug_log.h"
 #include "core/lua_posts.h"
 #include "http/file_batch.h"
 #include "http/file_op_error.h"
+#include "http/json_ptr.h"
 
 namespace VemoSDK::LuaBatch {
 
 namespace {
 
-struct JsonDeleter {
-  void operator()(cJSON* json) const { cJSON_Delete(json); }
-};
-using JsonPtr = std::unique_ptr<cJSON, JsonDeleter>;
-
-void answer(int64_t id, const cJSON* result) {
-  char* text = cJSON_PrintUnformatted(result);
-  postAsyncResult(id, text ? text : R"({"succ":false,"code":8,"msg":"out of memory"})");
-  cJSON_free(text);
-}
+using VemoSDKHttp::JsonPtr;
 
 void answerSuccess(int64_t id) { postAsyncResult(id, R"({"succ":true})"); }
 
@@ -33,7 +24,7 @@ void answerBadParameters(int64_t id, const char* message) {
   cJSON_AddBoolToObject(result.get(), "succ", false);
   cJSON_AddStringToObject(result.get(), "msg", message);
   cJSON_AddNumberToObject(result.get(), "code", kFileOpBadParameters);
-  answer(id, result.get());
+  post_file_batch_answer(id, result.get());
 }
 
 enum class ItemShape { kPathArray, kPathMap };
@@ -60,17 +51,21 @@ void runBatch(int64_t id, const char* text, size_t length, const BatchKind& kind
   }
   const cJSON* files = cJSON_GetObjectItemCaseSensitive(options.get(), "files");
   bool wants_map = kind.shape == ItemShape::kPathMap;
-  if (files && (wants_map ? !cJSON_IsObject(files) : !cJSON_IsArray(files))) {
+  bool is_list = cJSON_IsArray(files) || cJSON_IsObject(files);
+  // No list, or an empty one in either brackets, is nothing to do. Items in
+  // the other shape are refused: the worker would skip them one by one and
+  // report a success.
+  if (!files || cJSON_IsNull(files) || (is_list && cJSON_GetArraySize(files) == 0)) {
+    vemo_debug_printf("%s", kind.empty_note);
+    answerSuccess(id);
+    return;
+  }
+  if (wants_map ? !cJSON_IsObject(files) : !cJSON_IsArray(files)) {
     answerBadParameters(id, wants_map ? "files must be an object of source to target paths"
                                       : "files must be an array of paths");
     return;
   }
-  if (cJSON_GetArraySize(files) > 0) {
-    kind.start(options.get(), files, id);
-    return;
-  }
-  vemo_debug_printf("%s", kind.empty_note);
-  answerSuccess(id);
+  kind.start(options.get(), files, id);
 }
 
 // "opts" when it is an object, else null.

@@ -188,14 +188,21 @@ TEST_F(FileFunctions, BatchCallsAnswerBadOptionsAndEmptyListsAtOnce) {
       {"batch_copy(1, 'not json')", R"({"succ":false,"msg":"not json","code":7016008})"},
       {"batch_copy(2, '{\"files\": {}, x')", R"({"succ":false,"msg":"x","code":7016008})"},
       {"batch_md5(3, '')", R"({"succ":false,"msg":"","code":7016008})"},
-      {"batch_copy(4, '{\"files\": []}')",
-       R"({"succ":false,"msg":"files must be an object of source to target paths","code":7016008})"},
+      // An empty list in either brackets is nothing to do.
+      {"batch_copy(4, '{\"files\": []}')", R"({"succ":true})"},
       {"batch_info(5, '{\"files\": {\"a\": \"b\"}}')",
        R"({"succ":false,"msg":"files must be an array of paths","code":7016008})"},
       {"batch_copy(6, '{\"files\": {}}')", R"({"succ":true})"},
       {"batch_rename(7, '{}')", R"({"succ":true})"},
       {"batch_remove(8, '{\"files\": []}')", R"({"succ":true})"},
       {"batch_info(9, '[1, 2]')", R"({"succ":true})"},
+      {"batch_rename(10, '{\"files\": []}')", R"({"succ":true})"},
+      {"batch_md5(11, '{\"files\": {}}')", R"({"succ":true})"},
+      {"batch_remove(12, '{\"files\": null}')", R"({"succ":true})"},
+      {"batch_copy(13, '{\"files\": [\"a\"]}')",
+       R"({"succ":false,"msg":"files must be an object of source to target paths","code":7016008})"},
+      {"batch_remove(14, '{\"files\": \"a\"}')",
+       R"({"succ":false,"msg":"files must be an array of paths","code":7016008})"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.call);
