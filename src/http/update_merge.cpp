@@ -32,19 +32,26 @@ OpResult refuse(const std::wstring& staged) {
 
 OpResult merge_entry(const std::wstring& staged, const std::wstring& target, DWORD attributes);
 
+// Removes a staged entry once it is merged. One that cannot be removed is
+// merged again next time: harmless.
+void remove_merged(const std::wstring& staged) {
+  vemo_debug_printf("vemo_copy_file_or_directory success, ready to remove this directory.\n");
+  OpResult removed = vemo_remove_file_or_directory(staged.c_str());
+  if (removed.success)
+    vemo_debug_printf("vemo_remove_file_or_directory success.\n");
+  else
+    vemo_debug_printf("vemo_remove_file_or_directory failed, src_path_w = %s, code = %d\n",
+                      wstring_to_utf8(staged).c_str(), removed.code);
+}
+
 OpResult merge_file(const std::wstring& staged, const std::wstring& target) {
   OpResult copied = vemo_copy_file_or_directory(staged.c_str(), target.c_str(), true);
-  std::string shown = wstring_to_utf8(staged);
   if (!copied.success) {
-    vemo_debug_printf("vemo_copy_file_or_directory failed, src_path_w = %s, code = %d\n", shown.c_str(),
-                      copied.code);
+    vemo_debug_printf("vemo_copy_file_or_directory failed, src_path_w = %s, code = %d\n",
+                      wstring_to_utf8(staged).c_str(), copied.code);
     return copied;
   }
-  // A staged file that cannot be removed is merged again next time: harmless.
-  OpResult removed = vemo_remove_file_or_directory(staged.c_str());
-  if (!removed.success)
-    vemo_debug_printf("vemo_remove_file_or_directory failed, src_path_w = %s, code = %d\n", shown.c_str(),
-                      removed.code);
+  remove_merged(staged);
   return init_op_result();
 }
 
@@ -57,6 +64,7 @@ OpResult merge_entries(const std::wstring& staged, const std::wstring& target) {
   OpResult outcome = init_op_result();
   do {
     if (is_dot_entry(entry.cFileName)) continue;
+    vemo_debug_printf("strUTF8 = %s\n", wstring_to_utf8(entry.cFileName).c_str());
     std::wstring from = staged + L"\\" + entry.cFileName;
     OpResult result = keeps_its_name(entry.cFileName)
                           ? merge_entry(from, target + L"\\" + entry.cFileName, entry.dwFileAttributes)
@@ -72,15 +80,25 @@ OpResult merge_folder(const std::wstring& staged, const std::wstring& target) {
   if (!vemo_create_dir_tree_w(target.c_str())) return make_last_error_result();
   vemo_remove_stale_copies_w(target.c_str());  // an earlier merge may have been killed
   OpResult outcome = merge_entries(staged, target);
-  if (!outcome.success) return outcome;
-  OpResult removed = vemo_remove_file_or_directory(staged.c_str());
-  if (!removed.success)
-    vemo_debug_printf("vemo_remove_file_or_directory failed, src_path_w = %s, code = %d\n",
-                      wstring_to_utf8(staged).c_str(), removed.code);
+  if (outcome.success) remove_merged(staged);
   return outcome;
 }
 
+bool has_gone(const std::wstring& staged) {
+  if (GetFileAttributesW(to_long_path(staged).c_str()) != INVALID_FILE_ATTRIBUTES) return false;
+  DWORD error = GetLastError();
+  return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+}
+
 OpResult merge_entry(const std::wstring& staged, const std::wstring& target, DWORD attributes) {
+  std::string shown = wstring_to_utf8(staged);
+  // Something else may have taken a staged entry away since the listing:
+  // there is nothing left to merge, and nothing failed.
+  if (has_gone(staged)) {
+    vemo_debug_printf("srcPath not exist, no need to copy, srcPath = %s\n", shown.c_str());
+    return init_op_result();
+  }
+  vemo_debug_printf("src_path_w is exist, src_path_w = %s\n", shown.c_str());
   if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) return merge_file(staged, target);
   if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) return init_op_result();  // a folder link: not followed
   return merge_folder(staged, target);

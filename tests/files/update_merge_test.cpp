@@ -96,6 +96,68 @@ TEST_F(UpdateMerge, StagedFolderMergesIntoTheExistingOneAndLeavesTheStageEmpty) 
   EXPECT_EQ(std::vector<std::string>{}, names_in(at(".update")));
 }
 
+// True when lines holds a line beginning with each expected text, in this
+// order (other lines may come between them).
+bool logged_in_order(const std::vector<std::string>& lines, const std::vector<std::string>& expected) {
+  auto next = lines.begin();
+  for (const std::string& start : expected) {
+    next = std::find_if(next, lines.end(), [&start](const std::string& line) { return line.rfind(start, 0) == 0; });
+    if (next == lines.end()) return false;
+    ++next;
+  }
+  return true;
+}
+
+std::string joined(const std::vector<std::string>& lines) {
+  std::string out;
+  for (const std::string& line : lines) out += line;
+  return out;
+}
+
+TEST_F(UpdateMerge, LogTellsWhatBecameOfEachStagedEntry) {
+  std::string staged_file = at(".update\\top.dll");
+  const struct {
+    const char* staged;  // below ".update"
+    bool lock_target;
+    std::vector<std::string> expected;
+  } cases[] = {
+      {"top.dll",
+       false,
+       {"copy_directory_from_update_to_exe called\n", "strUTF8 = top.dll\n",
+        "src_path_w is exist, src_path_w = " + staged_file + "\n",
+        "vemo_copy_file_or_directory success, ready to remove this directory.\n",
+        "vemo_remove_file_or_directory success.\n", "copy_directory_from_update_to_exe finished, allOk = 1\n"}},
+      {"data\\a.pak",
+       false,
+       {"strUTF8 = data\n", "src_path_w is exist, src_path_w = " + at(".update\\data") + "\n", "strUTF8 = a.pak\n",
+        "src_path_w is exist, src_path_w = " + at(".update\\data\\a.pak") + "\n",
+        "vemo_remove_file_or_directory success.\n",
+        "vemo_copy_file_or_directory success, ready to remove this directory.\n",  // the staged folder
+        "vemo_remove_file_or_directory success.\n", "copy_directory_from_update_to_exe finished, allOk = 1\n"}},
+      {"top.dll",
+       true,
+       {"strUTF8 = top.dll\n", "vemo_copy_file_or_directory failed, src_path_w = " + staged_file + ", code = ",
+        "copy_directory_from_update_to_exe finished, allOk = 0\n"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.staged) + (c.lock_target ? ", locked target" : ""));
+    make_tree(program, {{"top.dll", "old top"}, {std::string(".update\\") + c.staged, "new"}});
+    std::vector<std::string> lines;
+    {
+      // Held open without sharing, as a running program holds its files.
+      vemo::UniqueHandle lock;
+      if (c.lock_target)
+        lock.reset(CreateFileW(utf8_to_wstring(at("top.dll")).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                               FILE_ATTRIBUTE_NORMAL, nullptr));
+      vemo::test::DebugLogCapture log;
+      merge();
+      lines = log.lines();
+    }
+    EXPECT_TRUE(logged_in_order(lines, c.expected)) << joined(lines);
+    merge();  // finishes what a locked target left staged
+  }
+}
+
 TEST_F(UpdateMerge, LockedTargetKeepsItsStagedFileAndTheRestIsMerged) {
   make_tree(program, {{"data\\locked.dll", "old locked"},
                              {"data\\other.dll", "old other"},

@@ -5,8 +5,11 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <mutex>
 #include <sstream>
 #include <vector>
+
+#include "core/debug_log.h"
 
 namespace vemo::test {
 namespace {
@@ -93,5 +96,36 @@ int http_port() {
 std::string http_base_url() { return "http://127.0.0.1:" + std::to_string(http_port()); }
 
 std::string http_root() { return work_dir() + "\\www"; }
+
+namespace {
+
+std::mutex g_captured_mutex;
+std::vector<std::string> g_captured;
+
+void capture_line(int, const char* text, int length) {
+  std::lock_guard<std::mutex> lock(g_captured_mutex);
+  g_captured.emplace_back(text, static_cast<size_t>(length));
+}
+
+}  // namespace
+
+DebugLogCapture::DebugLogCapture() {
+  {
+    std::lock_guard<std::mutex> lock(g_captured_mutex);
+    g_captured.clear();
+  }
+  Vemo_registerDebugCallback(capture_line);
+  vemo_debug_set_console(1);
+}
+
+DebugLogCapture::~DebugLogCapture() {
+  vemo_debug_set_console(0);
+  Vemo_registerDebugCallback(nullptr);
+}
+
+std::vector<std::string> DebugLogCapture::lines() const {
+  std::lock_guard<std::mutex> lock(g_captured_mutex);
+  return g_captured;
+}
 
 }  // namespace vemo::test

@@ -2,6 +2,7 @@
 // Helpers shared by the C++ tests: temporary folders under the test work
 // folder, and the address of the HTTP test server that CTest starts.
 #include <string>
+#include <vector>
 
 namespace vemo::test {
 
@@ -31,6 +32,19 @@ bool read_file(const std::string& path, std::string& bytes);
 // The folder of the test programs (child_program.exe and the test exes), as a
 // Windows path.
 std::string test_bin_dir();
+
+// The SDK's debug log while it lives: switches the log on and takes every
+// line logged on any thread; the log is off again afterwards. One at a time.
+class DebugLogCapture {
+public:
+  DebugLogCapture();
+  ~DebugLogCapture();
+  DebugLogCapture(const DebugLogCapture&) = delete;
+  DebugLogCapture& operator=(const DebugLogCapture&) = delete;
+
+  // The texts in the order they were logged, each as the SDK formatted it.
+  std::vector<std::string> lines() const;
+};
 
 // Port of the HTTP test server (0 when it is not running), and its base URL.
 int http_port();
