@@ -46,15 +46,8 @@ int get_version(lua_State* L) {
   return 1;
 }
 
-// The module path up to and including its last separator.
-std::wstring exe_directory() {
-  std::wstring path = get_module_relative_path(L"", true);
-  size_t slash = path.find_last_of(L"\\/");
-  return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash + 1);
-}
-
 int get_exe_directory(lua_State* L) {
-  std::string folder = wstring_to_utf8(exe_directory());
+  std::string folder = get_program_dir();
   lua_pushlstring(L, folder.data(), folder.size());
   return 1;
 }

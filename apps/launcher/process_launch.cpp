@@ -121,7 +121,9 @@ LaunchResult launch_process(const std::string& command_utf8) {
   info.nShow = SW_SHOWNORMAL;
   if (!ShellExecuteExW(&info)) {
     DWORD error = GetLastError();
-    vemo_debug_printf("ShellExecuteExW failed, err=%lu, file=%ls\n", error, path.c_str());
+    // As UTF-8: "%ls" stops at the first character the C locale cannot
+    // show, and game folders often have such names.
+    vemo_debug_printf("ShellExecuteExW failed, err=%lu, file=%s\n", error, wstring_to_utf8(path).c_str());
     return {false, error};
   }
   if (info.hProcess) {

@@ -30,6 +30,7 @@ public:
 
   bool added() const { return added_; }
   bool uses_guid() const { return uses_guid_; }
+  const wchar_t* tip() const { return record_.szTip; }
 
 private:
   void release_icon();

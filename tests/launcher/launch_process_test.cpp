@@ -1,3 +1,4 @@
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <string>
@@ -25,10 +26,17 @@ TEST(LaunchProcess, BlanksOnlyIsAnInvalidParameter) {
   EXPECT_EQ(87u, result.error);
 }
 
-TEST(LaunchProcess, MissingProgramReportsTheShellError) {
-  LaunchResult result = launch_process("C:\\no\\such\\program.exe -x");
-  EXPECT_FALSE(result.started);
-  EXPECT_NE(0u, result.error);
+TEST(LaunchProcess, MissingProgramReportsTheShellErrorAndLogsItsWholePath) {
+  const char* programs[] = {"C:\\no\\such\\program.exe", "C:\\no\\\xe6\xb8\xb8\xe6\x88\x8f\\program.exe"};
+  for (const char* program : programs) {
+    SCOPED_TRACE(program);
+    vemo::test::DebugLogCapture log;
+    LaunchResult result = launch_process(std::string(program) + " -x");
+    EXPECT_FALSE(result.started);
+    EXPECT_NE(0u, result.error);
+    EXPECT_THAT(log.lines(), testing::Contains("ShellExecuteExW failed, err=" + std::to_string(result.error) +
+                                               ", file=" + program + "\n"));
+  }
 }
 
 TEST(LaunchProcess, QuotedPathWithBlanksStartsInItsOwnFolderWithItsArguments) {

@@ -3,6 +3,7 @@
 #include <shellapi.h>
 
 #include <cstring>
+#include <string>
 
 #include "tray_icon.h"
 
@@ -68,6 +69,24 @@ TEST_F(TrayIconTest, AddsOnceAndRemoves) {
   tray_.remove();
   EXPECT_FALSE(tray_.added());
   tray_.remove();  // not added: only releases the icon
+}
+
+TEST_F(TrayIconTest, TipIsTheWindowTitleCutToTheRecordOrTheDefault) {
+  const struct {
+    std::wstring title;
+    std::wstring tip;
+  } cases[] = {
+      {L"", L"Vemo Launcher"},
+      {L"My Game", L"My Game"},
+      {std::wstring(200, L'x'), std::wstring(127, L'x')},  // 128 with the terminator
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.title.size());
+    SetWindowTextW(window_, c.title.c_str());
+    ASSERT_TRUE(tray_.create(window_));
+    EXPECT_EQ(c.tip, tray_.tip());
+    tray_.remove();
+  }
 }
 
 TEST_F(TrayIconTest, TaskbarRestartAddsTheIconAgain) {
