@@ -24,6 +24,7 @@ sdk.tick = function()
 end
 
 function M.check_if_launcher_need_update()
+  _vemosdk.open_log(true)
   print("e2e: updater entry ran, merge ok " .. tostring(_updater.update_merge_ok()))
   _updater.download_progress(json.encode({ titleText = "Updating the launcher", leftText = "12 of 30 files",
                                            rightText = "40%", percent = 40, buttonText = "Cancel" }))

@@ -95,6 +95,10 @@ class UpdaterEndToEnd(unittest.TestCase):
             probe_window(WINDOW_CLASS, "e2e_upd_window", child=1003, click=True)
             updater.wait_for(r"e2e: action button clicked")
             self.assertIn("点击取消/重试按钮事件", updater.output())
+            # Progress without a button text hides the button.
+            wait_for_window(WINDOW_CLASS, "e2e_upd_window", lambda p: not p["child"]["visible"], child=1003)
+            # The window was pushed to the front a few times at most.
+            updater.wait_for(r"front retry stopped, done=[01], left=[0-4]\s")
             self.assertEqual(0, quit_updater(folder, updater))
 
     def test_a_missing_skin_file_names_every_colour_and_keeps_the_built_in_ones(self):
