@@ -11,7 +11,6 @@
 #include "updater_state.h"
 #include "updater_window.h"
 
-#include "core/debug_log.h"
 #include "core/exports.h"
 #include "core/instance_lock.h"
 #include "core/path_utils.h"
@@ -34,8 +33,9 @@ void merge_into_program_folder(UpdaterState& state, const std::wstring& program_
   wait_for_launcher_exit(utf8_to_wstring(read_launcher_name(program_dir)),
                          wstring_to_utf8(program_dir + L"launcher.exe"));
   state.merge_ok = copy_directory_from_update_to_exe();
+  // Before the SDK starts its debug log is off: standard output carries it.
   if (!state.merge_ok)
-    vemo_debug_printf("copy_directory_from_update_to_exe reported failure; new resources may be incomplete.\n");
+    std::printf("copy_directory_from_update_to_exe reported failure; new resources may be incomplete.\n");
 }
 
 }  // namespace
