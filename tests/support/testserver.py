@@ -236,7 +236,9 @@ class Handler(BaseHTTPRequestHandler):
                     break
                 self.wfile.write(data)
                 sent += len(data)
-                if rate:
+                # No pause after the last byte: the client is done, and a
+                # request still counted as active would overlap the next one.
+                if rate and sent < length:
                     due = began + sent / rate
                     pause = due - time.monotonic()
                     if pause > 0:
