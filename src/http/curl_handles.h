@@ -17,6 +17,12 @@ struct CurlSlistDeleter {
 // A request's header lines.
 using CurlSlist = std::unique_ptr<curl_slist, CurlSlistDeleter>;
 
+struct CurlMimeDeleter {
+  void operator()(curl_mime* mime) const { curl_mime_free(mime); }
+};
+// A multipart form; it must outlive the transfer that sends it.
+using CurlMime = std::unique_ptr<curl_mime, CurlMimeDeleter>;
+
 // Appends one line; the list is left as it was when libcurl has no memory.
 inline bool append_header(CurlSlist& list, const char* line) {
   curl_slist* grown = curl_slist_append(list.get(), line);

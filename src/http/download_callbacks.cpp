@@ -49,7 +49,7 @@ size_t vmsdk_http_download_header_callback(char* line, size_t size, size_t count
   return length;
 }
 
-size_t vmsdk_http_head_header_callback(char* line, size_t size, size_t count, void* record) {
+size_t vmsdk_http_header_callback(char* line, size_t size, size_t count, void* record) {
   auto& request = *static_cast<BufferData*>(record);
   size_t length = size * count;
   collect_header_line(request, std::string_view(line, length), response_code(request.easy.get()));

@@ -38,7 +38,7 @@ JsonPtr result_object(const DownloadTaskInfo& task, int status) {
 
 void HttpManager::vmsdk_http_on_transfer_done(std::unique_ptr<BufferData> request, CURLcode result) {
   if (!dynamic_cast<DownloadTaskInfo*>(request.get())) {
-    vemo_debug_printf("vmsdk_http_on_transfer_done: not a download, dropped");
+    finishMemoryRequest(std::move(request), result);
     return;
   }
   std::unique_ptr<DownloadTaskInfo> task(static_cast<DownloadTaskInfo*>(request.release()));

@@ -147,7 +147,7 @@ void HttpManager::vmsdk_http_head_callback(int64_t callback_id, const std::strin
   curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 1L);
   curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, VemoSDKHttp::vmsdk_http_write_memory_callback);
   curl_easy_setopt(easy, CURLOPT_HTTPHEADER, head->sentHeaders.get());
-  curl_easy_setopt(easy, CURLOPT_HEADERFUNCTION, VemoSDKHttp::vmsdk_http_head_header_callback);
+  curl_easy_setopt(easy, CURLOPT_HEADERFUNCTION, VemoSDKHttp::vmsdk_http_header_callback);
   curl_easy_setopt(easy, CURLOPT_HEADERDATA, head.get());
   curl_easy_setopt(easy, CURLOPT_WRITEDATA, head.get());
   curl_easy_setopt(easy, CURLOPT_PRIVATE, head.get());

@@ -35,3 +35,33 @@ void _vemosdk_http_stop_task_list(int64_t callback_id, const cJSON* task_ids);
 void _vemosdk_update_download_priority(const cJSON* task_priorities);
 void _vemosdk_http_update_download_config(int64_t limit_speed_kb, int64_t read_buffer_size, int64_t max_count,
                                           int64_t progress_interval_ms, int64_t extra);
+// The values the last update_download_config left (a change of one keeps the others).
+struct DownloadConfig {
+  int64_t limit_speed_kb;
+  int64_t read_buffer_size;
+  int64_t max_count;
+  int64_t progress_interval_ms;
+  int64_t extra;
+};
+DownloadConfig _vemosdk_http_download_config();
+// Answers a download that cannot be made as described with 7016008 and msg
+// (through its batch when params carries one).
+void _vemosdk_http_reject_download(int64_t callback_id, const DownloadParams& params, const char* msg);
+
+// In-memory GET and POST: the answer is {"headers","status"} with the body as
+// the task's buffer. options_json: null, or a JSON text whose "safe_formdata"
+// makes the POST a multipart upload.
+void _vemosdk_http_get(int64_t callback_id, const char* url, VemoSDKHttp::CurlSlist headers, bool no_host_check);
+void _vemosdk_http_post(int64_t callback_id, const char* url, const char* body, int64_t body_length,
+                        VemoSDKHttp::CurlSlist headers, bool no_host_check, const char* options_json);
+// One file as a multipart form, on the caller's thread: libcurl's result (0
+// success) or -99 without a handle; *response gets a malloc'd copy of the
+// answer's body (null on -99), which the caller frees.
+int vmsdk_http_upload_file(const char* url, const char* file_path, char** response);
+// Bytes as a one-file form, sent in the background; nobody is answered.
+void vmsdk_http_upload_async(const char* url, const char* file_name, const void* data, int64_t length);
+// A base64 SHA-256 digest of a public key that GET and POST servers must show.
+void _vemosdk_http_add_cert_pin(const char* pin);
+void _vemosdk_http_set_verbose(int verbose);
+void _vemosdk_http_enable_revocation_check();
+void _vemosdk_http_disable_revocation_check();

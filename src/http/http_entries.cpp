@@ -1,5 +1,8 @@
 #include "http/http.h"
 
+#include <cstdlib>
+#include <cstring>
+
 #include "core/debug_log.h"
 #include "http/http_headers.h"
 #include "http/http_manager.h"
@@ -50,3 +53,52 @@ void _vemosdk_http_update_download_config(int64_t limit_speed_kb, int64_t read_b
   HttpManager::getInstance()->update_download_config(limit_speed_kb, read_buffer_size, max_count,
                                                      progress_interval_ms, extra);
 }
+
+DownloadConfig _vemosdk_http_download_config() {
+  HttpManager* manager = HttpManager::getInstance();
+  return {manager->limitSpeedKb(), manager->readBufferSize(), manager->maxConcurrentDownloads(),
+          manager->progressIntervalMs(), manager->configExtra()};
+}
+
+void _vemosdk_http_reject_download(int64_t callback_id, const DownloadParams& params, const char* msg) {
+  HttpManager::getInstance()->rejectDownload(callback_id, params, msg ? msg : "");
+}
+
+void _vemosdk_http_get(int64_t callback_id, const char* url, VemoSDKHttp::CurlSlist headers, bool no_host_check) {
+  HttpManager::getInstance()->httpGet(callback_id, url ? url : "", std::move(headers), no_host_check);
+}
+
+void _vemosdk_http_post(int64_t callback_id, const char* url, const char* body, int64_t body_length,
+                        VemoSDKHttp::CurlSlist headers, bool no_host_check, const char* options_json) {
+  std::string_view bytes = body && body_length > 0 ? std::string_view(body, static_cast<size_t>(body_length))
+                                                   : std::string_view();
+  HttpManager::getInstance()->httpPost(callback_id, url ? url : "", bytes, std::move(headers), no_host_check,
+                                       options_json);
+}
+
+int vmsdk_http_upload_file(const char* url, const char* file_path, char** response) {
+  std::string answer;
+  int result = HttpManager::getInstance()->uploadFileSync(url ? url : "", file_path ? file_path : "", answer);
+  if (!response) return result;
+  *response = nullptr;
+  if (result == HttpManager::kUploadNoHandle) return result;
+  *response = static_cast<char*>(std::malloc(answer.size() + 1));
+  if (*response) std::memcpy(*response, answer.c_str(), answer.size() + 1);
+  return result;
+}
+
+void vmsdk_http_upload_async(const char* url, const char* file_name, const void* data, int64_t length) {
+  std::string_view bytes = data && length > 0 ? std::string_view(static_cast<const char*>(data), static_cast<size_t>(length))
+                                              : std::string_view();
+  HttpManager::getInstance()->uploadAsync(url ? url : "", file_name ? file_name : "", bytes);
+}
+
+void _vemosdk_http_add_cert_pin(const char* pin) {
+  if (pin && *pin) HttpManager::getInstance()->addCertPin(pin);
+}
+
+void _vemosdk_http_set_verbose(int verbose) { HttpManager::getInstance()->setVerbose(verbose); }
+
+void _vemosdk_http_enable_revocation_check() { HttpManager::getInstance()->setRevocationCheck(true); }
+
+void _vemosdk_http_disable_revocation_check() { HttpManager::getInstance()->setRevocationCheck(false); }

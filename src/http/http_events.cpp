@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "core/lua_task_queue.h"
+#include "http/batch_submit_manager.h"
 
 namespace VemoSDKHttp {
 namespace {
@@ -34,13 +35,16 @@ public:
   void postEvent(int64_t callback_id, const std::string& json, bool keep_latest_only) override {
     post_to_queue("HTTP_EVENT", callback_id, json, {}, keep_latest_only);
   }
-  // TODO(batch grouping): until the batch manager bundles these into
-  // "BATCH_SUBMIT_EVENT"s, each item reaches Lua under its own id.
-  void postBatchResult(int64_t, int64_t callback_id, JsonPtr result, bool, bool) override {
-    postResult(callback_id, print_json(result.get()), {});
+  void postBatchResult(int64_t batch_id, int64_t callback_id, JsonPtr result, bool rename_ret,
+                       bool success) override {
+    DowloadBatchSubmitManager::checkInit().addAsyncCallResult(batch_id, callback_id, std::move(result), rename_ret,
+                                                              success);
   }
-  void postBatchEvent(int64_t, int64_t callback_id, JsonPtr event, bool queued) override {
-    postEvent(callback_id, print_json(event.get()), !queued);
+  void postBatchEvent(int64_t batch_id, int64_t callback_id, JsonPtr event, bool queued) override {
+    DowloadBatchSubmitManager::checkInit().addHttpEvent(batch_id, callback_id, std::move(event), queued);
+  }
+  void updateProgressInterval(int32_t interval_ms) override {
+    DowloadBatchSubmitManager::checkInit().updateProgressNotifyIntervalMills(interval_ms);
   }
 };
 

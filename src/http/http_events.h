@@ -1,7 +1,7 @@
 #pragma once
 // Where the results and events of requests go. The download thread and the
 // check worker call it; HttpManager's default hands everything to the Lua
-// task queue, and a batch download's items to the batch grouping.
+// task queue, and a batch download's items to the batch submit manager.
 #include <cstdint>
 #include <string>
 
@@ -24,6 +24,8 @@ public:
   // A header event (queued) or a progress event (only the newest counts) of a
   // download of a batch.
   virtual void postBatchEvent(int64_t batch_id, int64_t callback_id, JsonPtr event, bool queued) = 0;
+  // How often a progress event of the batches may reach Lua.
+  virtual void updateProgressInterval(int32_t interval_ms) { (void)interval_ms; }
 };
 
 // The process's sink: the Lua task queue.

@@ -67,9 +67,20 @@ void HttpManager::submitDownload(int64_t callback_id, const std::string& url, Cu
   submission->callbackId = callback_id;
   submission->url = url;
   submission->headers = std::move(headers);
-  std::lock_guard<std::mutex> hold(pending_lock_);
-  if (!pending_.submit(std::move(submission)))
+  bool queued = false;
+  {
+    std::lock_guard<std::mutex> hold(pending_lock_);
+    queued = pending_.submit(std::move(submission));
+  }
+  if (!queued) {
+    // The first record keeps its place; the second caller still gets its answer.
     vemo_debug_printf("submit download skip, task already pending:%s", VemoSDKHttp::param_text(params.taskId).c_str());
+    rejectDownload(callback_id, params, "task id already pending");
+  }
+}
+
+void HttpManager::rejectDownload(int64_t callback_id, const DownloadParams& params, const std::string& msg) {
+  postEarlyFailure(callback_id, params, VemoSDKHttp::kStatusBadParameter, msg);
 }
 
 int HttpManager::vmsdk_get_max_downloading_count() {
@@ -202,8 +213,7 @@ void HttpManager::update_download_config(int64_t limit_speed_kb, int64_t read_bu
     rate = -1;
   }
   limiter_.updateBandwidth(rate, buffer_floor);
-  // TODO(batch grouping): hand a positive interval to the batch manager's
-  // progress throttle once it exists; until then it is only kept here.
+  if (progress_interval_ms > 0) sink_.updateProgressInterval(progress_interval_ms_);
   vemo_debug_printf("update_download_config result, after, limit_speed:%lld, buffer_size:%lld\n",
                     static_cast<long long>(limit_speed_kb), static_cast<long long>(buffer_floor));
 }

@@ -17,9 +17,11 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <string_view>
 #include <unordered_set>
 
 #include "http/buffer_data.h"
+#include "http/cert_pins.h"
 #include "http/curl_handles.h"
 #include "http/download_params.h"
 #include "http/easy_handle_pool.h"
@@ -31,6 +33,7 @@
 namespace VemoSDKHttp {
 class DownloadTaskInfo;
 class DownloadThread;
+class MemoryRequest;
 class WorkerThreads;
 }  // namespace VemoSDKHttp
 
@@ -75,6 +78,29 @@ public:
   void vmsdk_http_head_callback(int64_t callback_id, const std::string& url, VemoSDKHttp::CurlSlist headers,
                                 bool no_host_check, const DownloadParams& params);
 
+  // A download that cannot be made as described (a text too long for its
+  // field, no task id, a task id already waiting): answered at once with
+  // 7016008 and the reason, through its batch when it belongs to one.
+  void rejectDownload(int64_t callback_id, const DownloadParams& params, const std::string& msg);
+
+  // --- Requests answered in memory: {"headers","status"} and the body as
+  // the answer's buffer; an HTTP error status is an answer, not a failure.
+  void httpGet(int64_t callback_id, const std::string& url, VemoSDKHttp::CurlSlist headers, bool no_host_check);
+  // With "safe_formdata" in the options JSON the request is a multipart
+  // upload built from it; otherwise the body is sent as it is.
+  void httpPost(int64_t callback_id, const std::string& url, std::string_view body, VemoSDKHttp::CurlSlist headers,
+                bool no_host_check, const char* options_json);
+  // One file as a multipart form, on the caller's thread (up to 20 s):
+  // libcurl's result (0 success), or kUploadNoHandle.
+  static constexpr int kUploadNoHandle = -99;
+  int uploadFileSync(const std::string& url, const std::string& path, std::string& response);
+  // Bytes as a one-file form, sent by the download thread; nobody is answered.
+  void uploadAsync(const std::string& url, const std::string& file_name, std::string_view data);
+  // GET and POST requests made after this carry the pin (base64 SHA-256 of
+  // a server's public key); a pin is never removed.
+  void addCertPin(const std::string& pin) { pins_.add(pin); }
+  std::string pinnedKeys() const { return pins_.get_curl_format_pubkey(); }
+
   void mark_task_downloading(const std::string& task_id, bool state);
   bool isTaskRunning(const std::string& task_id) const;
   size_t runningCount() const;
@@ -82,8 +108,11 @@ public:
 
   void setVerbose(int verbose) { verbose_ = verbose; }
   void setRevocationCheck(bool on) { revocation_check_ = on; }
+  int64_t limitSpeedKb() const { return limit_speed_kb_; }
+  int32_t readBufferSize() const { return read_buffer_size_; }
   int maxConcurrentDownloads() const { return max_concurrent_; }
   int progressIntervalMs() const { return progress_interval_ms_; }
+  int64_t configExtra() const { return config_extra_; }
   VemoLimitHttpSpeed& speedLimiter() { return limiter_; }
 
   // --- Used by the download callbacks (download thread).
@@ -107,6 +136,12 @@ private:
   void releaseSlot(const std::string& task_id, int status);
   void setDownloadOptions(VemoSDKHttp::DownloadTaskInfo& task);
   void setCommonTlsOptions(CURL* easy, bool no_host_check);
+  // A record with the options every in-memory request shares; null (after
+  // answering the caller) when no handle can be made.
+  std::unique_ptr<VemoSDKHttp::MemoryRequest> newMemoryRequest(int64_t callback_id, const std::string& url,
+                                                               VemoSDKHttp::CurlSlist headers, bool no_host_check);
+  void finishMemoryRequest(std::unique_ptr<VemoSDKHttp::BufferData> request, CURLcode result);
+  void postRequestFailure(int64_t callback_id, int status, const std::string& msg);
 
   void postHeaderEvent(VemoSDKHttp::DownloadTaskInfo& task);
   void postFinal(VemoSDKHttp::DownloadTaskInfo& task, VemoSDKHttp::JsonPtr result, bool success,
@@ -141,6 +176,7 @@ private:
   std::atomic<bool> network_connected_{true};
 
   VemoLimitHttpSpeed limiter_;
+  VemoSDKHttp::CertPins pins_;
   VemoSDKHttp::EasyHandlePool handle_pool_;
 
   mutable std::mutex pending_lock_;

@@ -11,6 +11,7 @@ enum HttpResultCode : int {
   kStatusCurlInit = 7011009,      // no easy handle could be made
   kStatusOpenFailed = 7011010,    // the file could not be opened
   kStatusRangeMismatch = 7011013,  // the answer's Content-Range is not the requested range
+  kStatusBadParameter = 7016008,   // the request cannot be made as described (too long, missing, duplicate)
 };
 
 }  // namespace VemoSDKHttp

@@ -5,6 +5,7 @@
 #include "lua/vemosdk_batch_functions.h"
 #include "lua/vemosdk_core_functions.h"
 #include "lua/vemosdk_file_functions.h"
+#include "lua/vemosdk_http_functions.h"
 #include "lua/vemosdk_lread.h"
 #include "lua/vemosdk_process_functions.h"
 #include "lua/vemosdk_system_functions.h"
@@ -33,18 +34,18 @@ const luaL_Reg kVemosdkFunctions[] = {
     {"acp_to_utf8", LuaCore::acpToUtf8},
     {"get_lua_res_location", LuaCore::getLuaResLocation},
     // downloads and HTTP
-    {"http_get", notAvailable},
-    {"http_get_file", notAvailable},
-    {"submit_download_list", notAvailable},
-    {"update_download_priority", notAvailable},
-    {"http_stop_file", notAvailable},
-    {"http_post", notAvailable},
-    {"http_add_cert_pin", notAvailable},
-    {"http_add_cert", notAvailable},
-    {"http_set_verbose", notAvailable},
-    {"http_enable_revocation_check", notAvailable},
-    {"http_disable_revocation_check", notAvailable},
-    {"http_update_download_config", notAvailable},
+    {"http_get", LuaHttp::httpGet},
+    {"http_get_file", LuaHttp::httpGetFile},
+    {"submit_download_list", LuaHttp::submitDownloadList},
+    {"update_download_priority", LuaHttp::updateDownloadPriority},
+    {"http_stop_file", LuaHttp::httpStopFile},
+    {"http_post", LuaHttp::httpPost},
+    {"http_add_cert_pin", LuaHttp::httpAddCertPin},
+    {"http_add_cert", LuaHttp::httpAddCert},
+    {"http_set_verbose", LuaHttp::httpSetVerbose},
+    {"http_enable_revocation_check", LuaHttp::httpEnableRevocationCheck},
+    {"http_disable_revocation_check", LuaHttp::httpDisableRevocationCheck},
+    {"http_update_download_config", LuaHttp::httpUpdateDownloadConfig},
     // pop-ups
     {"modal_open", notAvailable},
     {"modal_close", notAvailable},
@@ -157,9 +158,9 @@ const luaL_Reg kVemosdkFunctions[] = {
     {"get_command_line", LuaCore::getCommandLine},
     {"switch_to_game", LuaSystem::switchToGame},
     {"FLOATER", notAvailable},
-    // patches
-    {"vemosdk_patch_dir", notAvailable},
-    {"vemosdk_patch_files", notAvailable},
+    // patches (answered "not available" until the patch front end is built in)
+    {"vemosdk_patch_dir", LuaHttp::patchDir},
+    {"vemosdk_patch_files", LuaHttp::patchFiles},
     // logs
     {"log2", notAvailable},
     {"scroll_log_file", notAvailable},

@@ -86,14 +86,31 @@ bool read_file(const std::string& path, std::string& bytes) {
   return true;
 }
 
-int http_port() {
+namespace {
+
+// The port file holds the HTTP port, the server's process id and the HTTPS port.
+int port_file_number(int position) {
   std::ifstream in(std::filesystem::path(widen(unix_to_windows(VEMO_HTTP_PORT_FILE))));
-  int port = 0;
-  in >> port;
-  return in ? port : 0;
+  int number = 0;
+  for (int i = 0; i <= position && in; ++i) in >> number;
+  return in ? number : 0;
 }
 
+}  // namespace
+
+int http_port() { return port_file_number(0); }
+
 std::string http_base_url() { return "http://127.0.0.1:" + std::to_string(http_port()); }
+
+int https_port() { return port_file_number(2); }
+
+std::string https_base_url() { return "https://127.0.0.1:" + std::to_string(https_port()); }
+
+std::string https_public_key_der() {
+  std::string bytes;
+  read_file(unix_to_windows(VEMO_HTTP_PORT_FILE) + ".tls\\pubkey.der", bytes);
+  return bytes;
+}
 
 std::string http_root() { return work_dir() + "\\www"; }
 

@@ -49,6 +49,12 @@ public:
 // Port of the HTTP test server (0 when it is not running), and its base URL.
 int http_port();
 std::string http_base_url();
+// The same server over HTTPS with a self-signed certificate (port 0 when it
+// could not make one), and that certificate's public key (DER
+// SubjectPublicKeyInfo; empty without one).
+int https_port();
+std::string https_base_url();
+std::string https_public_key_der();
 // Folder the test server serves, as a Windows path.
 std::string http_root();
 

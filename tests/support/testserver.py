@@ -20,6 +20,16 @@ Control endpoints under /_/:
   /_/reset           clears the statistics (?group=NAME: that group's)
   /_/echo            answers with the request (method, path, headers, body as
                      latin-1 text) as JSON; any method
+  /_/form            answers with the parts of a multipart/form-data POST as
+                     JSON: {"parts": [{"name", "filename", "data", "length"}]}
+                     (data as latin-1 text); ?group=NAME also records the
+                     request with its "parts" in that group's statistics
+
+The same files are also served over HTTPS (a self-signed certificate for
+127.0.0.1 made with openssl at start) when openssl is there. The port file
+holds the port, the server's process id and the HTTPS port (0 without
+openssl); beside it, <port file>.tls/pubkey.der is the certificate's public
+key (DER SubjectPublicKeyInfo).
 
   testserver.py start --port-file F --root DIR   starts in the background,
                                                  writes the port to F
@@ -27,12 +37,17 @@ Control endpoints under /_/:
   testserver.py serve --port-file F --root DIR   runs in the foreground
 """
 import argparse
+import base64
+import email.parser
+import email.policy
 import email.utils
 import hashlib
 import json
 import os
+import shutil
 import signal
 import socket
+import ssl
 import subprocess
 import sys
 import threading
@@ -134,6 +149,18 @@ class Handler(BaseHTTPRequestHandler):
         length = int(self.headers.get("Content-Length") or 0)
         return self.rfile.read(length) if length else b""
 
+    def _form_parts(self):
+        body = self._body()
+        head = b"Content-Type: " + self.headers.get("Content-Type", "").encode("latin-1") + b"\r\n\r\n"
+        message = email.parser.BytesParser(policy=email.policy.HTTP).parsebytes(head + body)
+        parts = []
+        for part in message.iter_parts() if message.is_multipart() else []:
+            data = part.get_payload(decode=True) or b""
+            parts.append({"name": part.get_param("name", header="content-disposition"),
+                          "filename": part.get_param("filename", header="content-disposition"),
+                          "data": data.decode("latin-1"), "length": len(data)})
+        return parts
+
     def _control(self, path):
         _, query = self._query()
         stats = group_stats(query["group"]) if "group" in query else STATS
@@ -142,6 +169,13 @@ class Handler(BaseHTTPRequestHandler):
         elif path == "/_/reset":
             stats.reset()
             self._send_small(200, "{}", "application/json")
+        elif path == "/_/form":
+            parts = self._form_parts()
+            if "group" in query:  # kept for senders that get no answer
+                record = dict(self._record(path), parts=parts)
+                stats.begin(record)
+                stats.end()
+            self._send_small(200, json.dumps({"parts": parts}), "application/json")
         elif path == "/_/echo":
             body = self._body()
             answer = {"method": self.command, "path": self.path,
@@ -262,14 +296,52 @@ class Server(ThreadingHTTPServer):
     request_queue_size = 128
 
 
+def make_certificate(folder):
+    """A self-signed certificate for 127.0.0.1; (cert, key) paths or None."""
+    if not shutil.which("openssl"):
+        return None
+    os.makedirs(folder, exist_ok=True)
+    cert, key = os.path.join(folder, "cert.pem"), os.path.join(folder, "key.pem")
+    made = subprocess.run(["openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-keyout", key, "-out", cert,
+                           "-days", "30", "-subj", "/CN=127.0.0.1",
+                           "-addext", "subjectAltName=IP:127.0.0.1,DNS:localhost"],
+                          stdin=subprocess.DEVNULL, capture_output=True)
+    public = subprocess.run(["openssl", "x509", "-in", cert, "-pubkey", "-noout"], stdin=subprocess.DEVNULL,
+                            capture_output=True)
+    if made.returncode or public.returncode:
+        return None
+    pem = public.stdout.decode()
+    der = base64.b64decode("".join(line for line in pem.splitlines() if line and not line.startswith("-----")))
+    with open(os.path.join(folder, "pubkey.der"), "wb") as out:
+        out.write(der)
+    return cert, key
+
+
+def start_tls_server(args, root):
+    """The HTTPS twin of the server, in a thread of its own; its port or 0."""
+    files = make_certificate(args.port_file + ".tls")
+    if not files:
+        return 0
+    context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
+    context.load_cert_chain(*files)
+    server = Server(("127.0.0.1", 0), Handler)
+    server.root = root
+    # The handshake happens in the request's thread, so that a client that
+    # gives up during it holds up nobody else.
+    server.socket = context.wrap_socket(server.socket, server_side=True, do_handshake_on_connect=False)
+    threading.Thread(target=server.serve_forever, daemon=True).start()
+    return server.server_address[1]
+
+
 def serve(args):
     root = os.path.realpath(args.root)
     os.makedirs(root, exist_ok=True)
     server = Server(("127.0.0.1", args.port), Handler)
     server.root = root
+    tls_port = start_tls_server(args, root)
     tmp = args.port_file + ".tmp"
     with open(tmp, "w") as f:
-        f.write("%d\n%d\n" % (server.server_address[1], os.getpid()))
+        f.write("%d\n%d\n%d\n" % (server.server_address[1], os.getpid(), tls_port))
     os.replace(tmp, args.port_file)
     signal.signal(signal.SIGTERM, lambda *_: threading.Thread(target=server.shutdown).start())
     server.serve_forever()
@@ -313,7 +385,7 @@ def start(args):
                       "--port-file", args.port_file, "--root", args.root, "--port", str(args.port)],
                      stdin=subprocess.DEVNULL, stdout=log, stderr=log, start_new_session=True,
                      close_fds=True)
-    for _ in range(100):
+    for _ in range(400):  # making the certificate takes a moment
         info = read_port_file(args.port_file)
         if info:
             with socket.create_connection(("127.0.0.1", info[0]), timeout=2):

@@ -1,0 +1,92 @@
+#include "http/multipart_form.h"
+
+#include <algorithm>
+
+#include "core/file_utils.h"
+
+namespace VemoSDKHttp {
+namespace {
+
+const char* member_text(const cJSON* object, const char* name) {
+  const cJSON* item = cJSON_GetObjectItemCaseSensitive(object, name);
+  return cJSON_IsString(item) ? item->valuestring : nullptr;
+}
+
+bool add_file_part(curl_mime* form, const cJSON* spec, std::string& error) {
+  const char* path = member_text(spec, "file_path");
+  std::string bytes;
+  if (!path || !vemo_read_file(path, bytes)) {
+    error = std::string("cannot read the file of form part: ") + (path ? path : "(no file_path)");
+    return false;
+  }
+  curl_mimepart* part = curl_mime_addpart(form);
+  if (!part) return false;
+  const char* name = member_text(spec, "name");
+  const char* file_name = member_text(spec, "file_name");
+  if (name) curl_mime_name(part, name);
+  if (file_name) curl_mime_filename(part, transfer_file_name(file_name).c_str());
+  return curl_mime_data(part, bytes.data(), bytes.size()) == CURLE_OK;
+}
+
+bool add_data_part(curl_mime* form, const cJSON* spec) {
+  curl_mimepart* part = curl_mime_addpart(form);
+  if (!part) return false;
+  const cJSON* data = cJSON_GetObjectItemCaseSensitive(spec, "data");
+  if (!data) return true;  // a part with neither name nor data
+  const char* name = member_text(spec, "name");
+  if (name) curl_mime_name(part, name);
+  if (cJSON_IsString(data)) return curl_mime_data(part, data->valuestring, CURL_ZERO_TERMINATED) == CURLE_OK;
+  char* printed = cJSON_PrintUnformatted(data);
+  if (!printed) return false;
+  bool added = curl_mime_data(part, printed, CURL_ZERO_TERMINATED) == CURLE_OK;
+  cJSON_free(printed);
+  return added;
+}
+
+}  // namespace
+
+std::string transfer_file_name(std::string_view path) {
+  std::string name;
+  if (path.substr(0, 8) == "\\\\?\\UNC\\") {
+    name = "\\\\";
+    path.remove_prefix(8);
+  } else if (path.substr(0, 4) == "\\\\?\\") {
+    path.remove_prefix(4);
+  }
+  name += path;
+  std::replace(name.begin(), name.end(), '\\', '/');
+  return name;
+}
+
+bool build_safe_formdata(CURL* easy, const cJSON* parts, CurlMime& form, std::string& error) {
+  form.reset(curl_mime_init(easy));
+  if (!form) {
+    error = "no memory for the form";
+    return false;
+  }
+  for (const cJSON* spec = cJSON_IsArray(parts) ? parts->child : nullptr; spec; spec = spec->next) {
+    const char* type = member_text(spec, "type");
+    if (!type) continue;
+    bool added = true;
+    if (std::string_view(type) == "file")
+      added = add_file_part(form.get(), spec, error);
+    else if (std::string_view(type) == "data")
+      added = add_data_part(form.get(), spec);
+    if (!added) {
+      if (error.empty()) error = "no memory for the form";
+      return false;
+    }
+  }
+  return true;
+}
+
+bool build_file_form(CURL* easy, std::string_view file_name, std::string_view data, CurlMime& form) {
+  form.reset(curl_mime_init(easy));
+  curl_mimepart* part = form ? curl_mime_addpart(form.get()) : nullptr;
+  if (!part) return false;
+  curl_mime_name(part, "file");
+  curl_mime_filename(part, transfer_file_name(file_name).c_str());
+  return curl_mime_data(part, data.data(), data.size()) == CURLE_OK;
+}
+
+}  // namespace VemoSDKHttp
