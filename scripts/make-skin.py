@@ -1,7 +1,9 @@
 #!/usr/bin/env python3
-"""Writes the updater's sample skin pictures into a folder: the minimise
-button, the hover pictures of the close and minimise buttons, and the action
-button with its hover picture, as RGBA PNG files drawn here from shapes.
+"""Writes the sample pictures of both programs into a folder: the launcher's
+background and close button, and the updater's skin (the minimise button,
+the hover pictures of the close and minimise buttons, and the action button
+with its hover picture), as RGBA PNG files drawn here from shapes. The
+background is a PNG too; the build turns it into window_background.jpg.
 
     make-skin.py <folder>
 """
@@ -94,7 +96,18 @@ def action_button(width, height, fill, border):
     return png(width, height, pixel)
 
 
+def background(width, height, top, bottom):
+    """A vertical gradient between two colours."""
+    rows = []
+    for y in range(height):
+        t = y / max(1, height - 1)
+        rows.append(bytes(int(round(a + (b - a) * t)) for a, b in zip(top, bottom)) + b"\xff")
+    return png(width, height, lambda x, y: rows[y])
+
+
 PICTURES = {
+    "window_background.png": lambda: background(1200, 678, (31, 42, 68), (58, 106, 144)),
+    "close_btn.png": lambda: window_button(48, close_glyph, False),
     "min_btn.png": lambda: window_button(46, minimise_glyph, False),
     "min_btn_hover.png": lambda: window_button(46, minimise_glyph, True),
     "close_btn_hover.png": lambda: window_button(48, close_glyph, True),

@@ -7,7 +7,7 @@ import subprocess
 import tempfile
 import unittest
 
-from vemo_e2e import SOURCE_DIR, ProgramFolder, main, probe_window, WM_APP
+from vemo_e2e import BUILD_DIR, SOURCE_DIR, ProgramFolder, main, probe_window, WM_APP
 
 WINDOW_CLASS = "vemosdk_launcher_class"
 ENTRY = "vemosdk_windows_launcher/launcher.lua"
@@ -58,7 +58,7 @@ class ScriptLoading(unittest.TestCase):
         beside the program say "plain"."""
         with ProgramFolder(name, {"launcher_name": name}, samples=False) as folder:
             for image in ("window_background.jpg", "close_btn.png"):
-                folder.copy_in(os.path.join(SOURCE_DIR, "samples", image), image)
+                folder.copy_in(os.path.join(BUILD_DIR, "samples", image), image)
             if plain_scripts:
                 tree = script_tree("plain")
                 shutil.copytree(tree, folder.path, dirs_exist_ok=True)
