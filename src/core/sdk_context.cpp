@@ -80,6 +80,21 @@ bool is_strictly_inside(const std::wstring& path, const std::wstring& folder) {
                               static_cast<int>(base.size()), TRUE) == CSTR_EQUAL;
 }
 
+// Whether a folder on the way below base down to path (path included) is a
+// junction or symbolic link: what is removed or written there would land
+// outside base, however plain the name looks.
+bool passes_through_link(const std::wstring& base, const std::wstring& path) {
+  for (size_t at = base.size(); at <= path.size();) {
+    size_t next = path.find(L'\\', at);
+    DWORD attributes = GetFileAttributesW(to_long_path(path.substr(0, next)).c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return false;  // the rest is yet to be made
+    if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) return true;
+    if (next == std::wstring::npos) return false;
+    at = next + 1;
+  }
+  return false;
+}
+
 }  // namespace
 
 VemoSDKContextPtr build_sdk_context(const std::string& program_dir, const std::string& sdkconfig_path,
@@ -115,9 +130,10 @@ bool set_custom_sub_dir(const std::string& sub_dir, int rm_sub_dir_on_start) {
   VemoSDKContextPtr current = vemosdk_get_context();
   if (!current) return false;
   std::wstring program_dir = utf8_to_wstring(current->program_dir);
+  std::wstring data_dir = utf8_to_wstring(current->program_data_dir);
   std::wstring path;
   if (!is_plain_relative_folder(sub_dir) || !vemo_path_append(program_dir, utf8_to_wstring(sub_dir), path) ||
-      !is_strictly_inside(path, utf8_to_wstring(current->program_data_dir))) {
+      !is_strictly_inside(path, data_dir) || passes_through_link(data_dir, path)) {
     vemo_debug_printf("set_custom_sub_dir refused sub_dir:%s\n", sub_dir.c_str());
     return false;
   }

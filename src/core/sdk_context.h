@@ -39,7 +39,8 @@ VemoSDKContextPtr vemosdk_get_context();  // null before the first start-up
 // Moves program_private_dir to program_dir + sub_dir, first removing that
 // folder when rm_sub_dir_on_start is 1. Only a relative folder strictly inside
 // the program folder is taken: false (nothing touched) for an empty name,
-// "..", an absolute path or a drive, or without a context.
+// "..", an absolute path or a drive, a folder reached through a junction or
+// symbolic link, or without a context.
 bool set_custom_sub_dir(const std::string& sub_dir, int rm_sub_dir_on_start);
 
 // {"program_dir", "program_data_dir", "program_private_dir", "program_current_dir"} as formatted JSON.

@@ -76,6 +76,29 @@ TEST_F(CustomSubDir, WithoutAContextNothingHappens) {
   EXPECT_FALSE(has(program_ + "\\x"));
 }
 
+// CTest lays out <work>\core-links\program\linked, a link to outside, which
+// holds victim\keep. A name that leads through the link points outside the
+// program folder however plain it looks.
+TEST(CustomSubDirLinks, RefusesAFolderReachedThroughALink) {
+  std::string base = vemo::test::work_dir() + "\\core-links";
+  std::string program = base + "\\program", keep = base + "\\outside\\victim\\keep";
+  if (!file_exists(program + "\\linked\\victim\\keep")) GTEST_SKIP() << "no link fixture: run through CTest";
+  vemosdk_set_context(build_sdk_context(program + "\\", "", "1", nullptr));
+  const std::pair<const char*, int> cases[] = {
+      {"linked\\victim", 1}, {"linked/victim", 1}, {"linked\\victim\\deeper", 1}, {"linked", 1}, {"linked", 0},
+  };
+  for (const auto& [name, remove] : cases) {
+    SCOPED_TRACE(name);
+    EXPECT_FALSE(set_custom_sub_dir(name, remove));
+    EXPECT_TRUE(file_exists(keep));
+    EXPECT_EQ(vemosdk_get_context()->program_private_dir, program + "\\vemo");
+  }
+  EXPECT_FALSE(file_exists(base + "\\outside\\victim\\deeper"));
+  EXPECT_TRUE(set_custom_sub_dir("plain", 1));  // a real folder beside the link is fine
+  EXPECT_EQ(vemosdk_get_context()->program_private_dir, program + "\\plain");
+  vemosdk_set_context(nullptr);
+}
+
 void make_tree(const std::string& root, const std::string& files) {
   for (const std::string& name : {std::string("a.txt"), std::string(".dot"), std::string("sub\\b.txt"),
                                   std::string("sub\\deeper\\c.bin")})
