@@ -70,7 +70,10 @@ void runLoaderScript(lua_State* L) {
   int top = lua_gettop(L);
   if (luaL_loadbuffer(L, text.data(), text.size(), kLoaderScript) != LUA_OK ||
       lua_pcall(L, 0, LUA_MULTRET, 0) != LUA_OK) {
-    std::printf("erro msg = %s\n", lua_tostring(L, -1));
+    // A script may raise any value, not only a text.
+    const char* message = lua_tostring(L, -1);
+    if (!message) message = lua_pushfstring(L, "(error object is a %s value)", luaL_typename(L, -1));
+    std::printf("erro msg = %s\n", message);
   }
   lua_settop(L, top);
 }

@@ -1,6 +1,7 @@
 // SDK start-up on a host state, on the SDK-owned state, and the small
 // life-cycle exports around it.
 #include "core/exports.h"
+#include "core/sdk_context.h"
 
 #include "lua_values.h"
 #include "test_support.h"
@@ -8,7 +9,9 @@
 #include <gtest/gtest.h>
 
 #include <direct.h>
+#include <io.h>
 
+#include <cstdio>
 #include <string>
 
 namespace {
@@ -18,6 +21,25 @@ using vemo::test::LuaStateHolder;
 // Start-up only stores the host window; a made-up handle keeps these tests
 // away from the window system.
 const HWND kHostWindow = reinterpret_cast<HWND>(static_cast<INT_PTR>(0x1234));
+
+// What `action` prints on standard output.
+template <class Action>
+std::string printed_by(const vemo::test::TempDir& dir, Action action) {
+  std::string path = dir.file("stdout.txt");
+  std::fflush(stdout);
+  int saved = _dup(_fileno(stdout));
+  FILE* capture = std::fopen(path.c_str(), "wb");
+  if (saved < 0 || !capture) return "no capture";
+  _dup2(_fileno(capture), _fileno(stdout));
+  action();
+  std::fflush(stdout);
+  _dup2(saved, _fileno(stdout));
+  _close(saved);
+  std::fclose(capture);
+  std::string text;
+  vemo::test::read_file(path, text);
+  return text;
+}
 
 std::string run(lua_State* L, const char* chunk) {
   if (luaL_dostring(L, chunk) != LUA_OK) {
@@ -50,10 +72,13 @@ TEST(SdkInit, OpensTheModulesAsGlobalsAndAnEmptyCallbackTable) {
 TEST(SdkInit, ASecondStartUpStartsWithANewCallbackTable) {
   LuaStateHolder L;
   vemosdk_init_with_args(L.get(), nullptr, "1.0.9", "--args");
+  EXPECT_EQ("--args", vemosdk_get_context()->init_args);
   ASSERT_EQ("nil", run(L.get(), "_vemosdk.register_cb('HTTP_EVENT', function() end)"));
   ASSERT_EQ("function", run(L.get(), "return type(_vemosdk.get_register_cb('HTTP_EVENT'))"));
-  vemosdk_init_with_args(L.get(), nullptr, "1.0.9", nullptr);
+  vemosdk_init(L.get(), nullptr, "1.0.9");
   EXPECT_EQ("nil", run(L.get(), "return _vemosdk.get_register_cb('HTTP_EVENT')"));
+  EXPECT_EQ("", vemosdk_get_context()->init_args) << "vemosdk_init starts without init arguments";
+  EXPECT_EQ("1.0.9", vemosdk_get_context()->app_version);
 }
 
 TEST(SdkInit, ACoroutineGetsTheModulesOfItsMainState) {
@@ -99,6 +124,20 @@ TEST(SdkNativeInit, NeedsTheOwnedStateThenRunsTheLoaderScript) {
   EXPECT_EQ(1, vemosdk_is_passive_mode());
   EXPECT_EQ("1", run(L, "return loader_ran"));
   EXPECT_EQ("table", run(L, "return loader_saw_sdk"));
+
+  // A loader that fails says why, whatever it raised.
+  const std::pair<const char*, const char*> failures[] = {
+      {"error('loader broke', 0)", "erro msg = loader broke\n"},
+      {"error({})", "erro msg = (error object is a table value)\n"},
+      {"this is not Lua", "erro msg = [string \"vemosdk_lua\\vemosdk_loader.lua\"]:1:"},
+  };
+  for (const auto& [loader, expected] : failures) {
+    SCOPED_TRACE(loader);
+    ASSERT_TRUE(vemo::test::write_file(dir.file("vemosdk_lua\\vemosdk_loader.lua"), loader));
+    std::string printed = printed_by(dir, [&] { vemosdk_init_with_native(window, "1.0.9", nullptr); });
+    EXPECT_NE(std::string::npos, printed.find(expected)) << printed;
+    EXPECT_EQ(0, lua_gettop(L));
+  }
 
   vemosdk_deinit();
   EXPECT_EQ(-1, vemosdk_tick_native()) << "deinit keeps the state";
