@@ -5,7 +5,7 @@ namespace {
 constexpr wchar_t kOverlayClass[] = L"DragOverlayWindowClass";
 constexpr COLORREF kOverlayColor = RGB(100, 100, 100);
 
-LRESULT CALLBACK drag_overlay_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+LRESULT CALLBACK dragOverlayWndProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
     case WM_PAINT: {
       PAINTSTRUCT paint;
@@ -34,7 +34,7 @@ bool register_overlay_class(HINSTANCE instance) {
   static HBRUSH background = CreateSolidBrush(kOverlayColor);
   WNDCLASSEXW wc = {sizeof(wc)};
   wc.style = CS_HREDRAW | CS_VREDRAW;
-  wc.lpfnWndProc = drag_overlay_proc;
+  wc.lpfnWndProc = dragOverlayWndProc;
   wc.hInstance = instance;
   wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
   wc.hbrBackground = background;

@@ -143,7 +143,7 @@ void paint_main_window(HWND window, LauncherState& state) {
   EndPaint(window, &paint);
 }
 
-void draw_close_button(const DRAWITEMSTRUCT& item, LauncherState& state) {
+void drawCloseButton(const DRAWITEMSTRUCT& item, LauncherState& state) {
   Gdiplus::Graphics graphics(item.hDC);
   const RECT& box = item.rcItem;
   int width = box.right - box.left;

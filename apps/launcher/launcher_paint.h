@@ -27,4 +27,4 @@ void load_window_images(LauncherState& state);
 void release_window_images(LauncherState& state);
 
 void paint_main_window(HWND window, LauncherState& state);
-void draw_close_button(const DRAWITEMSTRUCT& item, LauncherState& state);
+void drawCloseButton(const DRAWITEMSTRUCT& item, LauncherState& state);

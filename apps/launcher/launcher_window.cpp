@@ -169,7 +169,7 @@ LRESULT CALLBACK mainWndProc(HWND window, UINT message, WPARAM wparam, LPARAM lp
     case WM_DRAWITEM: {
       const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lparam);
       if (item->CtlID != static_cast<UINT>(kCloseButtonId)) return 0;
-      draw_close_button(*item, state);
+      drawCloseButton(*item, state);
       return 1;
     }
     case WM_ERASEBKGND:

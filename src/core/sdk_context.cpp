@@ -19,7 +19,7 @@ namespace {
 std::mutex g_context_lock;  // guards the pointer only; contexts never change once published
 VemoSDKContextPtr g_context;
 
-void read_sdkconfig(VemoSDKContext& context, const std::string& sdkconfig_path) {
+void parser_config_json(VemoSDKContext& context, const std::string& sdkconfig_path) {
   std::string path;
   if (!sdkconfig_path.empty()) {
     vemo_debug_printf("parser config json, use sdkconfig path \n");
@@ -103,7 +103,7 @@ VemoSDKContextPtr build_sdk_context(const std::string& program_dir, const std::s
   context->program_data_dir = program_dir;
   context->program_dir = program_dir;
   context->app_version = app_version ? app_version : "";
-  read_sdkconfig(*context, sdkconfig_path);
+  parser_config_json(*context, sdkconfig_path);
   std::wstring private_dir;
   if (vemo_path_append(utf8_to_wstring(context->program_data_dir), L"vemo", private_dir))
     context->program_private_dir = make_folder(private_dir);

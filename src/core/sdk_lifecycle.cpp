@@ -44,7 +44,7 @@ void startHardwareInfo() {
   // TODO(crash): HardwareInfo::getInstance()->init() starts the WMI queries.
 }
 
-void initVendors() {
+void vemosdk_init_vendors() {
   vemo_debug_printf("init_vendor begin");
   // TODO(vendor): build the "sdks" entries keyed by name
   // (vemosdk_get_sdk_infos) and hand them to VemoSDKProxy::init_vendors.
@@ -92,7 +92,7 @@ void initWithArgs(lua_State* L, HWND window, const char* app_version, const char
   buildContext(window, app_version, init_args);
   startHttp();
   startHardwareInfo();
-  initVendors();
+  vemosdk_init_vendors();
   if (L) openLuaModules(L);
 }
 
