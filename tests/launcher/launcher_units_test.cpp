@@ -3,6 +3,9 @@
 #include "single_instance.h"
 #include "tick_throttle.h"
 
+#include "launcher_state.h"
+
+#include "core/debug_log.h"
 #include "core/sdkconfig.h"
 #include "core/text_convert.h"
 #include "test_support.h"
@@ -11,6 +14,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -101,6 +105,64 @@ TEST(SingleInstance, ANameWindowsRefusesIsAFailureNotAFirstInstance) {
   // Backslashes are not allowed in a mutex name outside a namespace prefix.
   SingleInstanceMutex mutex;
   EXPECT_EQ(InstanceCheck::kFailed, mutex.acquire(L"\\no\\such\\namespace"));
+}
+
+std::vector<std::string> g_logged;
+
+void record_log(int, const char* text, int) { g_logged.push_back(text); }
+
+// A stand-in for the first launcher's main window: its class and title, no
+// window procedure of the launcher (that would load the window images).
+HWND make_first_window(const std::wstring& title, int show) {
+  WNDCLASSEXW wc = {sizeof(wc)};
+  wc.lpfnWndProc = DefWindowProcW;
+  wc.hInstance = GetModuleHandleW(nullptr);
+  wc.lpszClassName = kLauncherWindowClass;
+  RegisterClassExW(&wc);  // once per process; later calls find it registered
+  HWND window = CreateWindowExW(0, kLauncherWindowClass, title.c_str(), WS_POPUP | WS_MINIMIZEBOX, 10, 10, 100,
+                                100, nullptr, nullptr, wc.hInstance, nullptr);
+  if (window && show != SW_HIDE) ShowWindow(window, show);
+  return window;
+}
+
+TEST(SecondInstance, OnlyTheExactToastCommandLineTakesTheToastBranch) {
+  const char* kToast = "New process: Found exe launcher by system nority ToastActivated.";
+  const struct {
+    const wchar_t* command_line;
+    std::optional<int> first_window;  // how the first instance's window is shown; none: no window
+    std::vector<std::string> first_lines;
+  } cases[] = {
+      {L"ToastActivated", SW_HIDE, {kToast, "find the first launcher.exe window"}},
+      {L"ToastActivated", std::nullopt, {kToast, "New process: Found no window of running instance."}},
+      {L"", SW_HIDE, {"second instance: activate existing launcher window"}},
+      {L"", SW_SHOWMINNOACTIVE, {"second instance: activate existing launcher window"}},
+      {L" ToastActivated", SW_SHOWMINNOACTIVE, {"second instance: activate existing launcher window"}},
+      {L"toastactivated", std::nullopt, {"second instance: no existing window found"}},
+      {L"ToastActivated --x", std::nullopt, {"second instance: no existing window found"}},
+  };
+  vemo_debug_set_console(1);
+  Vemo_registerDebugCallback(record_log);
+  int index = 0;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << "case " << index << " '" << wstring_to_utf8(c.command_line) << "'");
+    std::wstring title = L"second_instance_test_" + std::to_wstring(GetCurrentProcessId()) + L"_" +
+                         std::to_wstring(index++);
+    HWND first = c.first_window ? make_first_window(title, *c.first_window) : nullptr;
+    if (c.first_window) {
+      ASSERT_NE(nullptr, first);
+    }
+    g_logged.clear();
+    activate_first_instance(title, c.command_line);
+    ASSERT_GE(g_logged.size(), c.first_lines.size());
+    EXPECT_EQ(c.first_lines, std::vector<std::string>(g_logged.begin(), g_logged.begin() + c.first_lines.size()));
+    if (first) {
+      EXPECT_TRUE(IsWindowVisible(first)) << "the first window stays hidden";
+      EXPECT_FALSE(IsIconic(first)) << "the first window stays minimised";
+      DestroyWindow(first);
+    }
+  }
+  Vemo_registerDebugCallback(nullptr);
+  vemo_debug_set_console(0);
 }
 
 }  // namespace
