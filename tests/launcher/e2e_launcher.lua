@@ -1,7 +1,8 @@
 -- Entry script of the launcher end-to-end tests, in place of the sample's.
 -- It keeps the sample's tick and lets the test steer it with flag files in
 -- the program folder: show.flag shows the main window, fail.flag makes the
--- next tick raise an error, restart.flag restarts the launcher. Each start
+-- next tick raise an error, restart.flag restarts the launcher, exit.flag
+-- makes closing the window end the launcher. Each start
 -- adds a line to starts.txt. With linger_at_exit.dll beside it, the
 -- launcher's exit takes a while, as a real one's does while it tears down.
 local sdk = require 'vemosdk_lua.vemosdk'
@@ -30,6 +31,10 @@ sdk.tick = function()
   if take_flag("restart.flag") then
     print("e2e: restarting")
     print("e2e: restart_self returned " .. tostring(_vemosdk.restart_self()))
+  end
+  if take_flag("exit.flag") then
+    _launcher.set_close_action("exit")
+    print("e2e: close action exit")
   end
   if take_flag("show.flag") then
     _launcher.show_main_window()

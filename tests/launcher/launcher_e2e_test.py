@@ -9,6 +9,7 @@ from vemo_e2e import WM_APP, ProgramFolder, main, probe_window, tool_path, wait_
 HERE = os.path.dirname(os.path.abspath(__file__))
 WINDOW_CLASS = "vemosdk_launcher_class"
 WM_APP_SHUTDOWN = WM_APP + 2
+WM_CLOSE = 0x0010
 REFUSAL = "已经有一个启动器进程在运行了，不允许多开，本次程序直接退出"
 
 
@@ -111,6 +112,30 @@ class LauncherEndToEnd(unittest.TestCase):
             self.assertEqual(8, button["top"], shown)
             self.assertEqual(8, shown["client"]["width"] - (button["left"] + button["width"]), shown)
             self.assertEqual(0, shut_down(launcher, "e2e_window"))
+
+    def test_closing_hides_to_the_tray_until_the_scripts_choose_exit(self):
+        with steered_folder("launcher_close", "e2e_close") as folder:
+            launcher = folder.start()
+            launcher.wait_for(r"e2e: entry ran")
+            folder.write("show.flag", "")
+            launcher.wait_for(r"e2e: main window shown")
+            wait_for_window(WINDOW_CLASS, "e2e_close", lambda p: p["visible"] and p["window"]["width"] != 1)
+
+            probe_window(WINDOW_CLASS, "e2e_close", post=WM_CLOSE)
+            hidden = wait_for_window(WINDOW_CLASS, "e2e_close", lambda p: not p["visible"])
+            self.assertTrue(hidden["found"], hidden)
+            self.assertTrue(launcher.running())
+
+            # A second start brings the hidden window back and ends.
+            second = folder.start()
+            self.assertEqual(0, second.wait(60))
+            wait_for_window(WINDOW_CLASS, "e2e_close", lambda p: p["visible"])
+            self.assertTrue(launcher.running())
+
+            folder.write("exit.flag", "")
+            launcher.wait_for(r"e2e: close action exit")
+            probe_window(WINDOW_CLASS, "e2e_close", post=WM_CLOSE)
+            self.assertEqual(0, launcher.wait(60))
 
 
 if __name__ == "__main__":
