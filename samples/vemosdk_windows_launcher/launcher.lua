@@ -1,6 +1,7 @@
 -- The launcher's entry script: what happens once the program has started.
 local sdk = require 'vemosdk_lua.vemosdk'
 local update = require 'vemosdk_windows_launcher.launcher_update'
+local download = require 'vemosdk_windows_launcher.update_download'
 
 local M = {}
 
@@ -11,7 +12,7 @@ function M.check_for_launcher_update()
                " in " .. _vemosdk.sdkinfo().program_dir .. ", files " .. update.installed_version())
   -- New launcher files go to the updater, which replaces them while the
   -- launcher is not running.
-  update.stage_from_update_source()
+  local staged = update.stage_from_update_source()
   if update.own_files_staged() and update.hand_over_to_updater() then return end
   -- Closing the window hides the launcher in the notification area; its
   -- menu brings it back or ends it.
@@ -19,6 +20,18 @@ function M.check_for_launcher_update()
   _launcher.set_close_action("tray")
   _launcher.show_main_window()
   _vemosdk.log("launcher.lua: main window shown after " .. sdk.tick_count() .. " ticks")
+  -- Without a local update source, a download server may offer one; the
+  -- player has the window meanwhile.
+  if not staged then
+    download.check(update.setting, update.installed_version(), update.newer, function(done)
+      if not done then return end
+      if update.own_files_staged() then
+        update.hand_over_to_updater()
+      else
+        _vemosdk.log("launcher.lua: the new files are applied at the next start")
+      end
+    end)
+  end
 end
 
 return M

@@ -1,6 +1,6 @@
 -- How the launcher replaces its own files. New files are staged in ".update"
 -- (here from a local update source folder named in sdkconfig.json as
--- "update_source"; a download stages them the same way). A running launcher
+-- "update_source"; update_download.lua stages downloaded ones the same way). A running launcher
 -- cannot replace its own program files, so once one of them is staged the
 -- updater takes over: the launcher starts it headless and ends; the updater
 -- waits for it to be gone, merges the staged files, and starts the launcher
@@ -45,10 +45,15 @@ local function newer(a, b)
   return false
 end
 
-local function update_source()
+-- A text setting of sdkconfig.json, or nil.
+local function setting(name)
   local text = _vemosdk.lread(program_dir() .. "sdkconfig.json")
   local ok, config = pcall(json.decode, text or "")
-  return ok and type(config) == "table" and type(config.update_source) == "string" and config.update_source or nil
+  return ok and type(config) == "table" and type(config[name]) == "string" and config[name] or nil
+end
+
+local function update_source()
+  return setting("update_source")
 end
 
 -- Copies a newer file set from the update source into ".update"; whether
@@ -95,5 +100,8 @@ end
 function M.installed_version()
   return files_version(program_dir())
 end
+
+M.setting = setting
+M.newer = newer
 
 return M
