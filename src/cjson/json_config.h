@@ -28,6 +28,10 @@ enum TokenKind : unsigned char {
 
 const char* token_kind_name(TokenKind kind);
 
+// Nesting up to this depth always fits on the stack; deeper levels also
+// check the stack that is left (StackRoom).
+constexpr int kShallowNesting = 64;
+
 enum InvalidNumbers { kInvalidOff = 0, kInvalidOn = 1, kInvalidNull = 2 };
 
 struct Config {

@@ -4,6 +4,7 @@
 
 #include "cjson/json_config.h"
 #include "cjson/vemosdk_fpconv.h"
+#include "core/stack_room.h"
 #include "lua.hpp"
 
 namespace VemoSDK::Json {
@@ -24,6 +25,7 @@ struct Decoder {
   const char* ptr;
   StrBuf* tmp;  // decoded bytes of the current string token
   int depth;
+  StackRoom room;  // nesting also ends where the thread's stack would
 };
 
 
@@ -248,7 +250,9 @@ void parse_error(lua_State* L, const char* expected, const Token* t) {
 
 void descend(lua_State* L, Decoder* d, int slots) {
   ++d->depth;
-  if (d->depth <= d->cfg->decode_max_depth && lua_checkstack(L, slots)) return;
+  if (d->depth <= d->cfg->decode_max_depth && lua_checkstack(L, slots) &&
+      (d->depth <= kShallowNesting || d->room.enough()))
+    return;
   luaL_error(L, "Found too many nested data structures (%d) at character %d", d->depth,
              static_cast<int>(d->ptr - d->data));
 }
@@ -346,7 +350,7 @@ int json_decode(lua_State* L) {
 
   StrBuf tmp;
   strbuf_init(&tmp, 0);
-  Decoder d{cfg, text, text, &tmp, 0};
+  Decoder d{cfg, text, text, &tmp, 0, StackRoom()};
   lua_pushcfunction(L, decode_protected);
   lua_pushlightuserdata(L, &d);
   int status = lua_pcall(L, 1, 1, 0);

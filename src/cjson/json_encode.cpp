@@ -4,6 +4,7 @@
 
 #include "cjson/json_config.h"
 #include "cjson/vemosdk_fpconv.h"
+#include "core/stack_room.h"
 #include "lua.hpp"
 
 namespace VemoSDK::Json {
@@ -35,6 +36,7 @@ struct EncodeJob {
   Config* cfg;
   StrBuf* buf;
   mutable bool own_error;  // the error was raised here, not by a metamethod
+  mutable StackRoom room;  // nesting also ends where the thread's stack would
 };
 
 // Raises the Lua error; never returns.
@@ -173,7 +175,8 @@ void append_object(lua_State* L, const EncodeJob* job, int depth) {
 
 void append_table(lua_State* L, const EncodeJob* job, int depth) {
   ++depth;
-  if (depth > job->cfg->encode_max_depth || !lua_checkstack(L, 3)) {
+  if (depth > job->cfg->encode_max_depth || !lua_checkstack(L, 3) ||
+      (depth > kShallowNesting && !job->room.enough())) {
     job->own_error = true;
     luaL_error(L, "Cannot serialise, excessive nesting (%d)", depth);
   }
@@ -246,7 +249,7 @@ int json_encode(lua_State* L) {
   // inner encode gets a buffer of its own.
   const bool use_kept = cfg->encode_keep_buffer && cfg->encode_buf_allocated && !cfg->encode_buf_busy;
   StrBuf local;
-  EncodeJob job{cfg, &local, false};
+  EncodeJob job{cfg, &local, false, StackRoom()};
   if (use_kept) {
     job.buf = &cfg->encode_buf;
     strbuf_reset(job.buf);

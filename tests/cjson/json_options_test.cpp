@@ -87,6 +87,24 @@ TEST_F(JsonOptions, EachOptionChangesItsBehaviour) {
   for (const auto& c : cases) EXPECT_EQ(c.expected, eval(c.expression)) << c.expression;
 }
 
+// Depth limits raised past what the thread's stack holds: nesting from the
+// input ends in the module's error, not in a stack overflow of the process.
+TEST_F(JsonOptions, NestingBeyondTheStackFailsWithTheDepthError) {
+  ASSERT_EQ("", run("json.encode_max_depth(2147483647) json.decode_max_depth(2147483647)"
+                    "cycle = {} cycle[1] = cycle deep = string.rep('[', 300000) .. string.rep(']', 300000)"
+                    "deep_object = string.rep('{\"k\":', 300000) .. '1' .. string.rep('}', 300000)"));
+  const JsonCase cases[] = {
+      {"json.encode(cycle)", "error: line 1: Cannot serialise, excessive nesting ("},
+      {"json.decode(deep)", "error: line 1: Found too many nested data structures ("},
+      {"json.decode(deep_object)", "error: line 1: Found too many nested data structures ("},
+  };
+  for (const auto& c : cases) {
+    std::string result = eval(c.expression);
+    EXPECT_EQ(0u, result.find(c.expected)) << c.expression << ": " << result;
+  }
+  EXPECT_EQ("[[1]]", eval("json.encode(json.decode('[[1]]'))"));
+}
+
 TEST_F(JsonOptions, NewGivesAnIndependentInstance) {
   ASSERT_EQ("", run("other = json.new() other.encode_empty_table_as_array(true) other.encode_max_depth(1)"));
   const JsonCase cases[] = {
