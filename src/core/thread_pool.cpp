@@ -26,12 +26,17 @@ FILETIME relativeDueTime(uint32_t delay_ms) {
   return time;
 }
 
-void CALLBACK timerOnceCallback(PTP_CALLBACK_INSTANCE, void* context, PTP_TIMER) {
+}  // namespace
+
+void CALLBACK thread_pool_work_callback(PTP_CALLBACK_INSTANCE, void* context, PTP_WORK) {
+  std::unique_ptr<std::function<void()>> callable(static_cast<std::function<void()>*>(context));
+  (*callable)();
+}
+
+void CALLBACK vemosdk_timer_once_callback(PTP_CALLBACK_INSTANCE, void* context, PTP_TIMER) {
   auto id = static_cast<int32_t>(reinterpret_cast<intptr_t>(context));
   LuaTaskQueue::getInstance()->postAsyncCall(id, nullptr, nullptr, 0);
 }
-
-}  // namespace
 
 // What a timer armed through the pool runs, and its place in the list of
 // pending timers.
@@ -74,7 +79,7 @@ void CThreadPool::close() {
       accepting_ = false;
     }
     // Cancels the timers that have not fired and waits for the callbacks
-    // that run or are queued; those release themselves meanwhile.
+    // that run or are queued; the group releases every member left.
     CloseThreadpoolCleanupGroupMembers(cleanup_group_, FALSE, nullptr);
     std::lock_guard<std::mutex> guard(lock_);
     armed_.clear();  // the cancelled ones
@@ -119,30 +124,28 @@ bool CThreadPool::armTimer(PTP_TIMER_CALLBACK callback, void* context, uint32_t 
   return true;
 }
 
-void CThreadPool::forget(ArmedTimer* timer) {
+void CThreadPool::release(ArmedTimer* armed, PTP_TIMER timer) {
   std::lock_guard<std::mutex> guard(lock_);
-  armed_.erase(timer->place);
+  armed_.erase(armed->place);
+  // A fired one-shot timer is done: release it now rather than at the
+  // pool's end (the system frees it once this callback returns). Once the
+  // pool has begun to close, the cleanup group releases it instead: a
+  // member must not be released twice. Holding the lock keeps close() from
+  // starting in between.
+  if (accepting_) CloseThreadpoolTimer(timer);
 }
 
 void CALLBACK CThreadPool::onTimer(PTP_CALLBACK_INSTANCE instance, void* context, PTP_TIMER timer) {
   auto* armed = static_cast<ArmedTimer*>(context);
   armed->callback(instance, armed->context, timer);
-  armed->pool->forget(armed);
-  // A fired one-shot timer is done: release it now rather than at the
-  // pool's end (the system frees it once this callback returns).
-  CloseThreadpoolTimer(timer);
-}
-
-void CALLBACK CThreadPool::onWork(PTP_CALLBACK_INSTANCE, void* context, PTP_WORK) {
-  std::unique_ptr<std::function<void()>> callable(static_cast<std::function<void()>*>(context));
-  (*callable)();
+  armed->pool->release(armed, timer);
 }
 
 bool CThreadPool::submit(std::function<void()> callable) {
   auto copy = std::make_unique<std::function<void()>>(std::move(callable));
   WorkHandle handle;
-  if (!submitWork(onWork, copy.get(), handle)) return false;
-  copy.release();  // onWork deletes it
+  if (!submitWork(thread_pool_work_callback, copy.get(), handle)) return false;
+  copy.release();  // thread_pool_work_callback deletes it
   return true;
 }
 
@@ -152,7 +155,7 @@ bool CThreadPool::startTimer(PTP_TIMER_CALLBACK callback, void* context, uint32_
 }
 
 bool CThreadPool::timerOnce(int32_t id, uint32_t delay_ms) {
-  return startTimer(timerOnceCallback, reinterpret_cast<void*>(static_cast<intptr_t>(id)), delay_ms);
+  return startTimer(vemosdk_timer_once_callback, reinterpret_cast<void*>(static_cast<intptr_t>(id)), delay_ms);
 }
 
 size_t CThreadPool::pendingTimers() const {

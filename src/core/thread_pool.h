@@ -84,9 +84,9 @@ private:
   struct ArmedTimer;
 
   void close();
-  void forget(ArmedTimer* timer);
+  // After a timer's callback: drops it from the pending list and releases it.
+  void release(ArmedTimer* armed, PTP_TIMER timer);
   static void CALLBACK onTimer(PTP_CALLBACK_INSTANCE instance, void* context, PTP_TIMER timer);
-  static void CALLBACK onWork(PTP_CALLBACK_INSTANCE instance, void* context, PTP_WORK work);
 
   TP_CALLBACK_ENVIRON environment_;
   PTP_CLEANUP_GROUP cleanup_group_ = nullptr;
@@ -98,6 +98,12 @@ private:
   bool accepting_ = false;
   std::list<ArmedTimer> armed_;  // timers not yet fired
 };
+
+// What CThreadPool::submit runs on a pool thread: the copied callable, which
+// it deletes after.
+void CALLBACK thread_pool_work_callback(PTP_CALLBACK_INSTANCE instance, void* context, PTP_WORK work);
+// What CThreadPool::timerOnce arms: posts "ASYNC_CALL" with the id in context.
+void CALLBACK vemosdk_timer_once_callback(PTP_CALLBACK_INSTANCE instance, void* context, PTP_TIMER timer);
 
 }  // namespace ThreadPoolWrappers
 
