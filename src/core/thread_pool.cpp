@@ -52,7 +52,10 @@ CThreadPool::CThreadPool() {
   init(nullptr, kMinThreads, kMaxThreads, nullptr);
 }
 
-CThreadPool::~CThreadPool() { close(); }
+CThreadPool::~CThreadPool() {
+  close();
+  DestroyThreadpoolEnvironment(&environment_);
+}
 
 bool CThreadPool::init(HMODULE library, int min_threads, int max_threads,
                        PTP_CLEANUP_GROUP_CANCEL_CALLBACK cancel) {
@@ -86,7 +89,6 @@ void CThreadPool::close() {
   }
   if (pool_) CloseThreadpool(pool_);
   if (cleanup_group_) CloseThreadpoolCleanupGroup(cleanup_group_);
-  DestroyThreadpoolEnvironment(&environment_);
   pool_ = nullptr;
   cleanup_group_ = nullptr;
 }
@@ -181,7 +183,16 @@ ThreadPoolWrappers::CThreadPool* vemosdk_get_thread_pool() {
   return pool;
 }
 
-void vemosdk_delete_thread_pool() { delete g_sdk_pool.exchange(nullptr, std::memory_order_acq_rel); }
+void vemosdk_delete_thread_pool() {
+  ThreadPoolWrappers::CThreadPool* pool = g_sdk_pool.load(std::memory_order_acquire);
+  if (!pool) return;
+  // Closed while the getter still hands it out: a callback that arms its
+  // next timer through the getter meanwhile is refused by the closing pool,
+  // instead of starting a new pool that would carry the chain past the end.
+  pool->close();
+  g_sdk_pool.store(nullptr, std::memory_order_release);
+  delete pool;
+}
 
 namespace VemoSDK {
 

@@ -80,10 +80,15 @@ public:
   // Timers armed through this pool whose callback has not run yet.
   size_t pendingTimers() const;
 
+  // What the destructor does first, for owners that must close the pool
+  // while others can still reach it: from here on every operation fails;
+  // pending timers are cancelled and running or queued callbacks waited
+  // for. A second call does nothing.
+  void close();
+
 private:
   struct ArmedTimer;
 
-  void close();
   // After a timer's callback: drops it from the pending list and releases it.
   void release(ArmedTimer* armed, PTP_TIMER timer);
   static void CALLBACK onTimer(PTP_CALLBACK_INSTANCE instance, void* context, PTP_TIMER timer);

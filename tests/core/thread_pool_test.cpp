@@ -6,6 +6,7 @@
 #include "core/debug_log.h"
 #include "core/exports.h"
 #include "core/lua_task_queue.h"
+#include "core/raii.h"
 #include "lua_values.h"
 
 #include <gtest/gtest.h>
@@ -141,6 +142,42 @@ TEST_F(SdkTimers, DeinitCancelsPendingTimersAndTheNextUseMakesANewPool) {
   EXPECT_EQ((Values{"nil"}), waitForTask(std::chrono::milliseconds(700)));
   vemosdk_timer_once(12, 0.0f);
   EXPECT_EQ("#12", waitForTask().at(1));
+}
+
+// The repeat pattern of the download batch flush on the SDK pool: each run
+// arms the next through the pool getter. One run is held up until the pool
+// is being deleted; it must find the closing pool (and be refused) rather
+// than start a new pool that keeps the chain alive after the deletion.
+std::atomic<int> g_sdk_chain_runs{0};
+HANDLE g_chain_running = nullptr;
+HANDLE g_chain_resume = nullptr;
+void CALLBACK sdkChainTimer(PTP_CALLBACK_INSTANCE, void*, PTP_TIMER) {
+  if (++g_sdk_chain_runs == 3) {
+    SetEvent(g_chain_running);
+    WaitForSingleObject(g_chain_resume, 10000);
+  }
+  vemosdk_get_thread_pool()->startTimer(sdkChainTimer, nullptr, 1);
+}
+
+TEST_F(SdkTimers, ChainRearmedThroughTheGetterEndsWithTheSdkPool) {
+  vemo::UniqueHandle running(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+  vemo::UniqueHandle resume_run(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+  g_chain_running = running.get();
+  g_chain_resume = resume_run.get();
+  ASSERT_TRUE(vemosdk_get_thread_pool()->startTimer(sdkChainTimer, nullptr, 0));
+  ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(g_chain_running, 10000));
+  // The deletion waits for the held run, which goes on once the deletion
+  // has had ample time to begin.
+  std::thread resume([] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    SetEvent(g_chain_resume);
+  });
+  vemosdk_delete_thread_pool();
+  resume.join();
+  const int runs = g_sdk_chain_runs;
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  EXPECT_EQ(runs, g_sdk_chain_runs.load());
+  EXPECT_EQ(0u, vemosdk_get_thread_pool()->pendingTimers());
 }
 
 TEST(ThreadPool, PendingTimerNeverFiresAfterThePoolIsDestroyed) {
