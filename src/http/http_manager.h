@@ -140,6 +140,7 @@ private:
   // answering the caller) when no handle can be made.
   std::unique_ptr<VemoSDKHttp::MemoryRequest> newMemoryRequest(int64_t callback_id, const std::string& url,
                                                                VemoSDKHttp::CurlSlist headers, bool no_host_check);
+  void setMemoryRequestBasics(VemoSDKHttp::MemoryRequest& request, const std::string& url);
   void finishMemoryRequest(std::unique_ptr<VemoSDKHttp::BufferData> request, CURLcode result);
   void postRequestFailure(int64_t callback_id, int status, const std::string& msg);
 

@@ -114,16 +114,23 @@ void HttpManager::uploadAsync(const std::string& url, const std::string& file_na
     std::fputs("init curl failed\n", stderr);
     return;
   }
-  request->url = url;
+  setMemoryRequestBasics(*request, url);
   CURL* easy = request->easy.get();
-  curl_easy_setopt(easy, CURLOPT_URL, url.c_str());
-  curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, VemoSDKHttp::vmsdk_http_write_memory_callback);
-  curl_easy_setopt(easy, CURLOPT_WRITEDATA, request.get());
-  curl_easy_setopt(easy, CURLOPT_PRIVATE, request.get());
-  curl_easy_setopt(easy, CURLOPT_ERRORBUFFER, request->errorText);
   curl_easy_setopt(easy, CURLOPT_HTTPHEADER, request->sentHeaders.get());
   curl_easy_setopt(easy, CURLOPT_MIMEPOST, request->form.get());
   download_thread_->push(std::move(request));
+}
+
+// The URL and the answer collected into the record, found again by the
+// download thread.
+void HttpManager::setMemoryRequestBasics(MemoryRequest& request, const std::string& url) {
+  request.url = url;
+  CURL* easy = request.easy.get();
+  curl_easy_setopt(easy, CURLOPT_URL, url.c_str());
+  curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, VemoSDKHttp::vmsdk_http_write_memory_callback);
+  curl_easy_setopt(easy, CURLOPT_WRITEDATA, &request);
+  curl_easy_setopt(easy, CURLOPT_PRIVATE, &request);
+  curl_easy_setopt(easy, CURLOPT_ERRORBUFFER, request.errorText);
 }
 
 std::unique_ptr<MemoryRequest> HttpManager::newMemoryRequest(int64_t callback_id, const std::string& url,
@@ -138,15 +145,10 @@ std::unique_ptr<MemoryRequest> HttpManager::newMemoryRequest(int64_t callback_id
     return nullptr;
   }
   request->callbackId = callback_id;
-  request->url = url;
   request->headers = std::move(headers);
   request->noHostCheck = no_host_check;
+  setMemoryRequestBasics(*request, url);
   CURL* easy = request->easy.get();
-  curl_easy_setopt(easy, CURLOPT_URL, url.c_str());
-  curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, VemoSDKHttp::vmsdk_http_write_memory_callback);
-  curl_easy_setopt(easy, CURLOPT_WRITEDATA, request.get());
-  curl_easy_setopt(easy, CURLOPT_PRIVATE, request.get());
-  curl_easy_setopt(easy, CURLOPT_ERRORBUFFER, request->errorText);
   setCommonTlsOptions(easy, no_host_check);
   std::string pins = pins_.get_curl_format_pubkey();
   if (!pins.empty()) {

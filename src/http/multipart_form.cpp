@@ -3,17 +3,13 @@
 #include <algorithm>
 
 #include "core/file_utils.h"
+#include "core/json_utils.h"
 
 namespace VemoSDKHttp {
 namespace {
 
-const char* member_text(const cJSON* object, const char* name) {
-  const cJSON* item = cJSON_GetObjectItemCaseSensitive(object, name);
-  return cJSON_IsString(item) ? item->valuestring : nullptr;
-}
-
 bool add_file_part(curl_mime* form, const cJSON* spec, std::string& error) {
-  const char* path = member_text(spec, "file_path");
+  const char* path = json_get_string(spec, "file_path");
   std::string bytes;
   if (!path || !vemo_read_file(path, bytes)) {
     error = std::string("cannot read the file of form part: ") + (path ? path : "(no file_path)");
@@ -21,8 +17,8 @@ bool add_file_part(curl_mime* form, const cJSON* spec, std::string& error) {
   }
   curl_mimepart* part = curl_mime_addpart(form);
   if (!part) return false;
-  const char* name = member_text(spec, "name");
-  const char* file_name = member_text(spec, "file_name");
+  const char* name = json_get_string(spec, "name");
+  const char* file_name = json_get_string(spec, "file_name");
   if (name) curl_mime_name(part, name);
   if (file_name) curl_mime_filename(part, transfer_file_name(file_name).c_str());
   return curl_mime_data(part, bytes.data(), bytes.size()) == CURLE_OK;
@@ -33,7 +29,7 @@ bool add_data_part(curl_mime* form, const cJSON* spec) {
   if (!part) return false;
   const cJSON* data = cJSON_GetObjectItemCaseSensitive(spec, "data");
   if (!data) return true;  // a part with neither name nor data
-  const char* name = member_text(spec, "name");
+  const char* name = json_get_string(spec, "name");
   if (name) curl_mime_name(part, name);
   if (cJSON_IsString(data)) return curl_mime_data(part, data->valuestring, CURL_ZERO_TERMINATED) == CURLE_OK;
   char* printed = cJSON_PrintUnformatted(data);
@@ -65,7 +61,7 @@ bool build_safe_formdata(CURL* easy, const cJSON* parts, CurlMime& form, std::st
     return false;
   }
   for (const cJSON* spec = cJSON_IsArray(parts) ? parts->child : nullptr; spec; spec = spec->next) {
-    const char* type = member_text(spec, "type");
+    const char* type = json_get_string(spec, "type");
     if (!type) continue;
     bool added = true;
     if (std::string_view(type) == "file")

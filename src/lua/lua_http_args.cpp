@@ -11,9 +11,6 @@
 namespace VemoSDK::LuaHttp {
 namespace {
 
-// MD5 hex digits: the field has room for more, but no longer text can match.
-constexpr size_t kChecksumField = 33;
-
 bool text_field(lua_State* L, int table, const char* key, std::string& out) {
   bool is_text = lua_getfield(L, table, key) == LUA_TSTRING;
   if (is_text) {

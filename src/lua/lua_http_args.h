@@ -17,6 +17,9 @@ namespace VemoSDK::LuaHttp {
 constexpr size_t kHeaderLineBuffer = 8192;
 // URLs of downloads are kept in buffers of this size (terminator included).
 constexpr size_t kUrlBuffer = 2048;
+// Room taken of the checksum field: 32 MD5 hex digits; the field holds
+// more, but no longer text could match.
+constexpr size_t kChecksumField = 33;
 
 struct HeaderLines {
   VemoSDKHttp::CurlSlist list;

@@ -16,6 +16,7 @@
 #include "core/debug_log.h"
 #include "core/file_utils.h"
 #include "core/json_int64.h"
+#include "core/json_utils.h"
 #include "core/lua_posts.h"
 #include "core/path_utils.h"
 #include "http/file_path_join.h"
@@ -29,8 +30,6 @@ namespace VemoSDK::LuaHttp {
 namespace {
 
 using VemoSDKHttp::JsonPtr;
-
-constexpr size_t kChecksumField = 33;
 
 // The options that every item of the list takes.
 struct ListOptions {
@@ -112,11 +111,6 @@ std::string base_url(lua_State* L, int table) {
   return url;
 }
 
-const char* member_text(const cJSON* item, const char* key) {
-  const cJSON* member = cJSON_GetObjectItemCaseSensitive(item, key);
-  return cJSON_IsString(member) ? member->valuestring : nullptr;
-}
-
 // The item's callback id, exact even beyond 2^53 when the digits were read.
 std::optional<int64_t> item_callback_id(const cJSON* item, const std::optional<int64_t>& exact) {
   const cJSON* cbid = cJSON_GetObjectItemCaseSensitive(item, "cbid");
@@ -154,14 +148,14 @@ bool add_item_headers(const cJSON* headers, VemoSDKHttp::CurlSlist& list, std::s
 // item cannot be downloaded as described.
 bool read_item(const cJSON* item, const ListOptions& options, DownloadParams& params, std::string& error) {
   auto text = [&](const char* key, char* field, size_t capacity) {
-    const char* value = member_text(item, key);
+    const char* value = json_get_string(item, key);
     return !value || copy_param(field, capacity, value, key, error);
   };
   auto number = [&](const char* key, int64_t lo, int64_t hi) {
     const cJSON* value = cJSON_GetObjectItemCaseSensitive(item, key);
     return cJSON_IsNumber(value) ? truncate_number(value->valuedouble, lo, hi) : 0;
   };
-  const char* task_id = member_text(item, "taskId");
+  const char* task_id = json_get_string(item, "taskId");
   if (!task_id || !*task_id) {
     error = "taskId is not a string";
     return false;
@@ -189,7 +183,7 @@ void submit_item(int64_t batch_id, int64_t callback_id, const cJSON* item, const
   std::string error;
   char url[kUrlBuffer] = {};
   VemoSDKHttp::CurlSlist headers;
-  const char* encode_path = member_text(item, "encode_path");
+  const char* encode_path = json_get_string(item, "encode_path");
   bool ok = read_item(item, options, params, error);
   if (ok && (!encode_path || !*encode_path)) {
     vemo_debug_printf("_submit_download_list encode_path is not a string");
