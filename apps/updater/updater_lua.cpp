@@ -8,6 +8,7 @@
 
 #include <lua.hpp>
 
+#include <climits>
 #include <string>
 #include <vector>
 
@@ -40,22 +41,36 @@ int bring_process_to_front_lua(lua_State* L) {
   return 1;
 }
 
+// A Lua integer of any size as a count: negatives are 0, huge values the
+// largest int (a plain narrowing would turn -4294967295 into 1).
+int to_count(lua_Integer value) {
+  if (value <= 0) return 0;
+  return value > INT_MAX ? INT_MAX : static_cast<int>(value);
+}
+
 int can_write_files_exclusive_lua(lua_State* L) {
   luaL_checktype(L, 1, LUA_TTABLE);
-  lua_Integer retries = luaL_optinteger(L, 2, 0);
-  lua_Integer sleep_ms = luaL_optinteger(L, 3, 0);
-  std::vector<std::string> paths;
-  lua_Integer count = static_cast<lua_Integer>(luaL_len(L, 1));
-  for (lua_Integer i = 1; i <= count; ++i) {
+  int retries = to_count(luaL_optinteger(L, 2, 0));
+  int sleep_ms = to_count(luaL_optinteger(L, 3, 0));
+  lua_settop(L, 1);
+  // Whatever may raise a Lua error (the table's metamethods, turning numbers
+  // into text) runs before any C++ object lives: the error unwinds with
+  // longjmp, past destructors. The elements wait on the stack meanwhile.
+  int count = to_count(luaL_len(L, 1));
+  luaL_checkstack(L, count, "too many paths");
+  for (int i = 1; i <= count; ++i) {
     lua_geti(L, 1, i);
-    size_t length = 0;
-    const char* text = lua_tolstring(L, -1, &length);  // strings and numbers; anything else is skipped
-    if (text) paths.emplace_back(text, length);
-    lua_pop(L, 1);
+    lua_tolstring(L, -1, nullptr);  // numbers become text; anything else is skipped below
   }
-  constexpr lua_Integer kMaxWait = 0x7fffffff;
-  ExclusiveWriteCheck check = can_write_files_exclusive(paths, static_cast<int>(retries < kMaxWait ? retries : kMaxWait),
-                                                        static_cast<int>(sleep_ms < kMaxWait ? sleep_ms : kMaxWait));
+  ExclusiveWriteCheck check;
+  {
+    std::vector<std::string> paths;
+    for (int i = 1; i <= count; ++i) {
+      size_t length = 0;
+      if (const char* text = lua_tolstring(L, 1 + i, &length)) paths.emplace_back(text, length);
+    }
+    check = can_write_files_exclusive(paths, retries, sleep_ms);
+  }
   lua_pushboolean(L, check.writable);
   if (check.writable) return 1;
   lua_pushlstring(L, check.path.data(), check.path.size());

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "core/raii.h"
 #include "lua_values.h"
 #include "test_support.h"
 #include "updater_lua.h"
@@ -84,6 +85,46 @@ TEST_F(UpdaterModule, ExclusiveWriteCheckAnswersTrueOrFalsePathAndCode) {
   EXPECT_EQ((std::vector<std::string>{"false", locked, "#32"}), answer);
 
   EXPECT_NE(std::string::npos, eval("return _updater.can_write_files_exclusive('a.dll')")[0].find("table expected"));
+}
+
+TEST_F(UpdaterModule, ExclusiveWriteRetriesOfAnySizeAndPathListsBehindMetamethods) {
+  TempDir dir("module exclusive counts");
+  std::string locked = dir.file("launcher.exe");
+  ASSERT_TRUE(vemo::test::write_file(locked, "exe"));
+  vemo::UniqueHandle holder(
+      CreateFileA(locked.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  ASSERT_TRUE(holder);
+
+  // Negative counts mean no retry however large they are.
+  const struct {
+    const char* retries;
+    int attempts;
+  } cases[] = {{"-1", 1}, {"-4294967295", 1}, {"-4294967294", 1}, {"0", 1}, {"1", 2}};
+  for (const auto& c : cases) {
+    vemo::test::DebugLogCapture log;
+    std::vector<std::string> answer = eval("return tostring(_updater.can_write_files_exclusive({" + quoted(locked) +
+                                           "}, " + c.retries + ", 0))");
+    EXPECT_EQ(std::vector<std::string>{"false"}, answer) << c.retries;
+    std::string expected = "attempt=" + std::to_string(c.attempts) + " ";
+    bool found = false;
+    for (const std::string& line : log.lines())
+      found = found || (line.find("can_write_files_exclusive: locked") != std::string::npos &&
+                        line.find(expected) != std::string::npos);
+    EXPECT_TRUE(found) << c.retries << ": expected " << expected;
+  }
+
+  // A list behind __len and __index is read like a plain one, and an error
+  // raised while reading it reaches the script.
+  std::string proxy = "setmetatable({}, {__len = function() return 2 end, __index = function(_, i) "
+                      "if i == 1 then return '' end return " + quoted(locked) + " end})";
+  EXPECT_EQ((std::vector<std::string>{"false", locked, "#32"}),
+            eval("local ok, path, code = _updater.can_write_files_exclusive(" + proxy +
+                 ") return tostring(ok), path, code"));
+  std::vector<std::string> raised = eval(
+      "return _updater.can_write_files_exclusive(setmetatable({}, {__len = function() return 3 end, "
+      "__index = function(_, i) if i == 2 then error('no such entry') end return 'x' end}))");
+  ASSERT_EQ(1u, raised.size());
+  EXPECT_NE(std::string::npos, raised[0].find("no such entry")) << raised[0];
 }
 
 TEST_F(UpdaterModule, ProcessFunctionsOnAPathWithNothingRunning) {
