@@ -148,6 +148,11 @@ KillByPathResult kill_process_by_path(const std::string& path) {
   result.matched = enum_process_by_path(path, &pids);
   if (result.matched < 0) return {1, 0};
   for (DWORD pid : pids) {
+    if (pid == GetCurrentProcessId()) {
+      // Ending the caller would cut its scripts off half-way, unreported.
+      vemo_debug_printf("kill_process_by_path: pid=%lu is this process, left running\n", pid);
+      continue;
+    }
     vemo::UniqueHandle process(OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, pid));
     if (!process) {
       vemo_debug_printf("kill_process_by_path: OpenProcess(TERMINATE) failed pid=%lu err=%lu\n", pid, GetLastError());

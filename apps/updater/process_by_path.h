@@ -24,8 +24,9 @@ struct KillByPathResult {
   int matched = 0;
   int killed = 0;
 };
-// close_or_kill on every listed process of the path (5 s each); no process
-// list gives matched 1 and killed 0.
+// close_or_kill on every listed process of the path (5 s each) but the
+// calling one, which counts as matched and is left running; no process list
+// gives matched 1 and killed 0.
 KillByPathResult kill_process_by_path(const std::string& path);
 
 int find_process_by_path(const std::string& path);

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <string>
 
 #include "core/raii.h"
@@ -144,6 +145,28 @@ TEST(KillProcessByPath, EachKindOfProgramEnds) {
     EXPECT_EQ(c.exit_code, victim.exit_code()) << c.name;
     EXPECT_EQ(0, find_process_by_path(exe)) << c.name;
   }
+}
+
+// Run only inside the copy started below: kills by its own program path and
+// says by its exit code that it is still alive afterwards.
+constexpr DWORD kSurvivedOwnKill = 42;
+TEST(KillProcessByPath, DISABLED_OwnPathInThisProcess) {
+  wchar_t own[MAX_PATH] = {};
+  GetModuleFileNameW(nullptr, own, MAX_PATH);
+  KillByPathResult result = kill_process_by_path(wstring_to_utf8(own));
+  std::exit(result.matched == 1 && result.killed == 0 ? static_cast<int>(kSurvivedOwnKill) : 1);
+}
+
+TEST(KillProcessByPath, NeverEndsTheCallingProcess) {
+  TempDir dir("kill own path");
+  wchar_t own[MAX_PATH] = {};
+  GetModuleFileNameW(nullptr, own, MAX_PATH);
+  // A copy of this program, so that the path names no other process.
+  std::string exe = dir.file("own_path.exe");
+  ASSERT_TRUE(CopyFileW(own, utf8_to_wstring(exe).c_str(), FALSE));
+  Victim caller(exe, "--gtest_also_run_disabled_tests --gtest_filter=KillProcessByPath.DISABLED_OwnPathInThisProcess");
+  ASSERT_TRUE(caller.started());
+  EXPECT_EQ(kSurvivedOwnKill, caller.exit_code());
 }
 
 TEST(CloseOrKill, ProgramThatIgnoresTheCloseIsTerminatedAfterTheWait) {
