@@ -9,6 +9,7 @@
 #include "launcher_lua.h"
 #include "launcher_state.h"
 #include "lua.hpp"
+#include "lua_values.h"
 
 namespace {
 
@@ -21,18 +22,7 @@ protected:
     lua_pop(L_.get(), 1);
   }
 
-  std::string run(const char* chunk) {
-    if (luaL_dostring(L_.get(), chunk) != LUA_OK) {
-      std::string error = lua_tostring(L_.get(), -1);
-      lua_settop(L_.get(), 0);
-      return "error: " + error;
-    }
-    size_t length = 0;
-    const char* text = luaL_tolstring(L_.get(), -1, &length);
-    std::string result(text, length);
-    lua_settop(L_.get(), 0);
-    return result;
-  }
+  std::string run(const char* chunk) { return vemo::test::run_chunk(L_.get(), chunk); }
 
   std::unique_ptr<lua_State, decltype(&lua_close)> L_{luaL_newstate(), lua_close};
 };

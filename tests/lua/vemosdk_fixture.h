@@ -24,22 +24,7 @@ protected:
     }
   }
   // The results of a chunk joined with "," (or "error: ..." when it raised).
-  std::string run(const std::string& chunk) {
-    lua_State* s = L.get();
-    if (luaL_dostring(s, chunk.c_str()) != LUA_OK) {
-      std::string error = lua_tostring(s, -1);
-      lua_settop(s, 0);
-      return "error: " + error;
-    }
-    std::string joined;
-    for (int i = 1; i <= lua_gettop(s); ++i) {
-      if (i > 1) joined += ",";
-      joined += luaL_tolstring(s, i, nullptr);
-      lua_pop(s, 1);
-    }
-    lua_settop(s, 0);
-    return joined;
-  }
+  std::string run(const std::string& chunk) { return run_chunk(L.get(), chunk); }
 
   // The JSON text of the "ASYNC_CALL" answer for id, ticking for up to 30 s;
   // "<no answer>" when none came. Other tasks are dropped on the way.

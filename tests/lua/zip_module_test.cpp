@@ -8,6 +8,7 @@
 
 #include "lua.hpp"
 #include "lua/zip_module.h"
+#include "lua_values.h"
 #include "test_support.h"
 
 namespace {
@@ -64,19 +65,7 @@ protected:
     lua_setglobal(L_.get(), name);
   }
 
-  // Runs a chunk that returns one value; gives it back as text.
-  std::string run(const std::string& chunk) {
-    if (luaL_dostring(L_.get(), chunk.c_str()) != LUA_OK) {
-      std::string error = lua_tostring(L_.get(), -1);
-      lua_pop(L_.get(), 1);
-      return "error: " + error;
-    }
-    size_t length = 0;
-    const char* text = luaL_tolstring(L_.get(), -1, &length);
-    std::string result(text, length);
-    lua_settop(L_.get(), 0);
-    return result;
-  }
+  std::string run(const std::string& chunk) { return vemo::test::run_chunk(L_.get(), chunk); }
 
   TempDir dir_{"zip_module"};
   std::unique_ptr<lua_State, decltype(&lua_close)> L_{nullptr, lua_close};

@@ -30,6 +30,31 @@ inline std::vector<std::string> pop_values(lua_State* L, int count) {
   return values;
 }
 
+// Runs a chunk and gives its results as text, joined with "," (luaL_tolstring
+// of each), or "error: " and the message when it raised. The stack is left
+// as it was.
+inline std::string run_chunk(lua_State* L, const std::string& chunk) {
+  int top = lua_gettop(L);
+  if (luaL_dostring(L, chunk.c_str()) != LUA_OK) {
+    size_t length = 0;
+    const char* message = luaL_tolstring(L, -1, &length);
+    std::string error = "error: " + std::string(message, length);
+    lua_settop(L, top);
+    return error;
+  }
+  std::string joined;
+  int results = lua_gettop(L);
+  for (int i = top + 1; i <= results; ++i) {
+    if (i > top + 1) joined += ",";
+    size_t length = 0;
+    const char* text = luaL_tolstring(L, i, &length);
+    joined.append(text, length);
+    lua_pop(L, 1);
+  }
+  lua_settop(L, top);
+  return joined;
+}
+
 // A fresh Lua state with the standard libraries, closed at scope end.
 class LuaStateHolder {
 public:
