@@ -6,6 +6,7 @@
 
 #include "core/debug_log.h"
 #include "core/text_convert.h"
+#include "core/win_utils.h"
 #include "core/md5.h"
 #include "http/file_ops.h"
 #include "http/http_headers.h"
@@ -54,9 +55,11 @@ bool renameDownloadingFile(const std::wstring& destination, const std::wstring& 
   // A scanner or indexer may hold the old file for a moment.
   Sleep(50);
   bool ok = replace_file(destination, path, error);
-  vemo_debug_printf("renameDownloadingFile retry, filepath:%s, dst:%s, succ:%d, code:%lu",
+  vemo_debug_printf("renameDownloadingFile retry, filepath:%s, dst:%s, succ:%d, code:%lu, msg:%s",
                     wstring_to_utf8(path).c_str(), wstring_to_utf8(destination).c_str(), ok ? 1 : 0,
-                    static_cast<unsigned long>(error));
+                    static_cast<unsigned long>(error), ok ? "" : wstring_to_utf8(windows_error_text(error)).c_str());
+  // The caller reports the failed attempt's code, not the log's.
+  if (!ok) SetLastError(error);
   return ok;
 }
 

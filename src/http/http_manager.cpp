@@ -141,7 +141,9 @@ void HttpManager::vmsdk_update_download_priority_in_thread(const cJSON* task_pri
   for (const cJSON* item = task_priorities ? task_priorities->child : nullptr; item; item = item->next) {
     if (!item->string || !cJSON_IsNumber(item)) continue;
     std::lock_guard<std::mutex> hold(pending_lock_);
-    if (pending_.raisePriority(item->string, static_cast<int32_t>(item->valuedouble)))
+    // valueint is the number saturated to the int range: a priority from a
+    // script may be any JSON number.
+    if (pending_.raisePriority(item->string, static_cast<int32_t>(item->valueint)))
       ++raised;
     else if (!pending_.contains(item->string))
       vemo_debug_printf("updateDownloadPriority skip, no task in cache, it's probably already downloading:%s",
@@ -205,7 +207,7 @@ void HttpManager::update_download_config(int64_t limit_speed_kb, int64_t read_bu
   int64_t buffer_floor = read_buffer_size > 0 ? read_buffer_size : 16384;
   int64_t rate = 0;
   if (limit_speed_kb > 0) {
-    rate = std::max(limit_speed_kb * 1024, buffer_floor);
+    rate = std::max(std::min<int64_t>(limit_speed_kb, INT64_MAX / 1024) * 1024, buffer_floor);
     vemo_debug_printf("update_download_config limit speed, speed_value:%lld, expect_speed:%lld, buffer_size:%lld \n",
                       static_cast<long long>(limit_speed_kb), static_cast<long long>(rate),
                       static_cast<long long>(buffer_floor));

@@ -16,7 +16,8 @@ void VemoLimitHttpSpeed::updateBandwidth(int64_t rate, int64_t buffer_floor) {
     window_limit_ = -1;
     low_limit_ = high_limit_ = 0;
   } else {
-    window_limit_ = std::max<int64_t>(1, rate * kWindowMs / 1000);
+    // rate x 500 / 1000 without overflowing for any rate.
+    window_limit_ = std::max<int64_t>(1, rate / 1000 * kWindowMs + rate % 1000 * kWindowMs / 1000);
     low_limit_ = window_limit_ / 5;
     high_limit_ = window_limit_ - low_limit_;
   }

@@ -3,6 +3,8 @@
 #include "download_fixture.h"
 
 #include <chrono>
+#include <cstdint>
+#include <vector>
 
 #include "http/http_result_code.h"
 #include "http/network_state.h"
@@ -21,11 +23,13 @@ TEST_F(DownloadSchedulingTest, TheServerSeesNoMoreDownloadsAtOnceThanAllowed) {
     const char* name;
     int64_t limit_kb;  // 0: no speed limit
     int32_t priority;  // of every item
+    int32_t thread_count;  // of the first item
     int expected;
   } cases[] = {
-      {"default", 0, 0, 10},
-      {"with a speed limit", 1000000, 0, 5},
-      {"high priority in front", 0, 1, 15},
+      {"default", 0, 0, 0, 10},
+      {"with a speed limit", 1000000, 0, 0, 5},
+      {"high priority in front", 0, 1, 0, 15},
+      {"thread count of the first started", 0, 0, 3, 3},
   };
   int64_t id = 1;
   for (const Case& c : cases) {
@@ -37,6 +41,7 @@ TEST_F(DownloadSchedulingTest, TheServerSeesNoMoreDownloadsAtOnceThanAllowed) {
     for (int i = 0; i < 25; ++i) {
       DownloadParams params = download_params("t" + std::to_string(i), dir.file(std::to_string(id) + "-" + std::to_string(i)));
       params.priority = c.priority;
+      if (i == 0) params.thread_count = c.thread_count;
       case_manager.submitDownload(id * 100 + i, url, {}, params);
     }
     case_manager.vmsdk_check_submit_download_to_max_count();
@@ -81,6 +86,62 @@ TEST_F(DownloadSchedulingTest, RaisingAPriorityMovesAWaitingItemForward) {
   EXPECT_EQ((std::vector<std::string>{"0", "3", "1", "2"}), order);
 }
 
+TEST_F(DownloadSchedulingTest, AnyNumberGivenAsAPriorityIsAppliedInRange) {
+  struct Case {
+    const char* priority;  // as a script sends it
+    bool moves;            // to the front of the queue
+  } cases[] = {
+      {"5", true},
+      {"1e300", true},
+      {"3000000000", true},
+      {"0.5", false},
+      {"-1e300", false},
+  };
+  const std::string url = served.add("q.bin", test_bytes(8 * 1024, 28));
+  int64_t id = 1;
+  for (const Case& c : cases) {
+    RecordingSink case_sink;
+    HttpManager case_manager(case_sink);
+    case_manager.update_download_config(0, 0, 1, 0, 0);
+    std::string tag = "&case=" + std::to_string(id);
+    const char* names[] = {"first", "second", "third"};
+    for (int i = 0; i < 3; ++i)
+      case_manager.submitDownload(id * 10 + i, url + tag + "&delay=200&n=" + names[i], {},
+                                  download_params(names[i], dir.file(std::to_string(id) + names[i])));
+    case_manager.vmsdk_check_submit_download_to_max_count();  // "first" runs, the others wait
+    VemoSDKHttp::JsonPtr priorities(cJSON_Parse((std::string(R"({"third": )") + c.priority + "}").c_str()));
+    case_manager.vmsdk_update_download_priority_in_thread(priorities.get());
+    ASSERT_TRUE(case_sink.waitForResults(3)) << c.priority;
+    std::vector<std::string> order;
+    for (const RecordedRequest& request : recorded_requests(server_stats(served.group()).get()))
+      if (request.path.find(tag + "&") != std::string::npos)
+        order.push_back(request.path.substr(request.path.find("&n=") + 3));
+    std::vector<std::string> expected =
+        c.moves ? std::vector<std::string>{"first", "third", "second"} : std::vector<std::string>{"first", "second", "third"};
+    EXPECT_EQ(expected, order) << c.priority;
+    ++id;
+  }
+}
+
+TEST_F(DownloadSchedulingTest, TheSpeedLimitBecomesABudgetPerWindow) {
+  struct Step {
+    int64_t limit_kb;
+    int64_t read_buffer_size;
+    int64_t window_limit;  // bytes per 500 ms afterwards; -1 unlimited
+  } steps[] = {
+      {1, 0, 8192},          // raised to the 16384 bytes/s floor
+      {1, 32768, 16384},     // the read buffer size is the floor
+      {200, 0, 102400},
+      {0, 0, 102400},        // 0 keeps the limit
+      {INT64_MAX, 0, INT64_MAX / 1024 * 1024 / 2},  // never wraps to a tiny limit
+      {-3, 0, -1},
+  };
+  for (const Step& step : steps) {
+    manager->update_download_config(step.limit_kb, step.read_buffer_size, 0, 0, 0);
+    EXPECT_EQ(step.window_limit, manager->speedLimiter().windowLimit()) << step.limit_kb;
+  }
+}
+
 TEST_F(DownloadSchedulingTest, ThirtyItemsWithTenMissingAllAnswer) {
   const std::string url = served.add("ok.bin", test_bytes(32 * 1024, 24));
   for (int i = 0; i < 30; ++i) {
@@ -101,10 +162,12 @@ TEST_F(DownloadSchedulingTest, StoppingOneOrAListAnswersEveryStop) {
   manager->vmsdk_check_submit_download_to_max_count();
   for (int i = 0; i < 200 && file_size(dir.file("a")) <= 0; ++i) Sleep(20);
   VemoSDKHttp::JsonPtr ids(cJSON_Parse(R"(["running", "dropped", "unknown"])"));
+  manager->stopTask(52, "kept");  // still waiting: not taken off the queue
   manager->http_stop_with_task_arr(50, ids.get());
   manager->stopTask(51, "");
-  ASSERT_TRUE(sink.waitForResults(4));
+  ASSERT_TRUE(sink.waitForResults(5));
   EXPECT_EQ("{\"succ\":true}", only_result(50).json);
+  EXPECT_EQ("{\"succ\":true}", only_result(52).json);
   EXPECT_EQ("task id is empty", only_result(51).text("msg"));
   EXPECT_EQ(VemoSDKHttp::kStatusStopped, only_result(1).status());
   EXPECT_EQ(200, only_result(3).status());
