@@ -2,6 +2,8 @@
 // transfers: each answers once and frees its slot.
 #include "download_fixture.h"
 
+#include <windows.h>
+
 #include "http/http_result_code.h"
 
 namespace vemo::test {
@@ -19,6 +21,8 @@ TEST_F(DownloadChecksTest, FinishedFilesAreCheckedBeforeTheyReachTheirDestinatio
   for (char& c : upper_md5) c = static_cast<char>(toupper(c));
   const std::string url = served.add("five.bin", bytes);
   write_file(dir.file("old.bin"), "the previous version");
+  CreateDirectoryA(dir.file("taken").c_str(), nullptr);  // a folder is never replaced by a file
+  write_file(dir.file("taken\\keep.txt"), "kept");
 
   struct Case {
     const char* name;
@@ -33,6 +37,7 @@ TEST_F(DownloadChecksTest, FinishedFilesAreCheckedBeforeTheyReachTheirDestinatio
       {"replaces an old file", md5, 0, dir.file("old.bin"), 200},
       {"wrong md5", std::string(32, '0'), 0, dir.file("d.bin"), VemoSDKHttp::kStatusCheckFailed},
       {"wrong size", md5, static_cast<int64_t>(bytes.size()) + 1, dir.file("e.bin"), VemoSDKHttp::kStatusCheckFailed},
+      {"destination is a folder", md5, 0, dir.file("taken"), VemoSDKHttp::kStatusRenameFailed},
   };
   int64_t id = 100;
   for (const Case& c : cases) {
@@ -48,6 +53,9 @@ TEST_F(DownloadChecksTest, FinishedFilesAreCheckedBeforeTheyReachTheirDestinatio
     if (c.status == 200) {
       EXPECT_EQ(bytes, read(c.dest)) << c.name;
       EXPECT_FALSE(file_exists(file)) << c.name;
+    } else if (c.status == VemoSDKHttp::kStatusRenameFailed) {
+      EXPECT_EQ("kept", read(c.dest + "\\keep.txt")) << c.name;
+      EXPECT_EQ(static_cast<int64_t>(bytes.size()), file_size(file)) << c.name;
     } else {
       EXPECT_FALSE(file_exists(c.dest)) << c.name;
       EXPECT_EQ(static_cast<int64_t>(bytes.size()), file_size(file)) << c.name;  // left where it was written
