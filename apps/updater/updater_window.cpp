@@ -10,6 +10,7 @@
 
 #include "core/debug_log.h"
 #include "core/path_utils.h"
+#include "core/text_convert.h"
 #include "lua/lua_host.h"
 
 #include <cstdio>
@@ -110,9 +111,10 @@ bool force_front_window(HWND window) {
   SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, flags);
   SetWindowPos(window, HWND_NOTOPMOST, 0, 0, 0, 0, flags);
   bool activated = bring_window_to_front(window);
-  vemo_debug_printf("force front: self=%p fg=%p fg_pid=%u fg_class=%ls activated=%d\n", static_cast<void*>(window),
-                    static_cast<void*>(foreground), static_cast<unsigned>(foreground_pid), foreground_class,
-                    activated ? 1 : 0);
+  // As UTF-8: "%ls" stops at the first character the C locale cannot show.
+  vemo_debug_printf("force front: self=%p fg=%p fg_pid=%u fg_class=%s activated=%d\n", static_cast<void*>(window),
+                    static_cast<void*>(foreground), static_cast<unsigned>(foreground_pid),
+                    wstring_to_utf8(foreground_class).c_str(), activated ? 1 : 0);
   return activated;
 }
 

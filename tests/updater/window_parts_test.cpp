@@ -10,6 +10,7 @@
 #include "skin_images.h"
 #include "test_support.h"
 #include "updater_state.h"
+#include "updater_window.h"
 
 namespace {
 
@@ -92,6 +93,96 @@ TEST(HoverButtons, TrackTheMouseAndStillBehaveAsButtons) {
   EXPECT_FALSE(progress.close_hover);
   EXPECT_TRUE(progress.minimise_hover);
   DestroyWindow(parent);
+}
+
+// The progress area as the updater builds it, under a plain main window.
+class ProgressArea : public ::testing::Test {
+protected:
+  void SetUp() override {
+    start_gdiplus_once();
+    UpdaterState& state = updater_state();
+    ASSERT_FALSE(state.progress_windows.classes_tried);
+    state.instance = GetModuleHandleW(nullptr);
+    state.main_window = CreateWindowExW(0, L"STATIC", L"progress main", WS_POPUP | WS_VISIBLE, 0, 0, 1200, 678,
+                                        nullptr, nullptr, nullptr, nullptr);
+    ASSERT_TRUE(state.main_window);
+    createProgressWindow();
+    ASSERT_TRUE(state.progress_windows.action_button);
+    pump();
+  }
+  void TearDown() override {
+    UpdaterState& state = updater_state();
+    DestroyWindow(state.main_window);
+    state.main_window = nullptr;
+    ProgressWindows& windows = state.progress_windows;
+    windows.classes_tried = false;
+    windows.panel = windows.area = windows.action_button = windows.version_label = nullptr;
+    state.progress = ProgressState();
+  }
+  static void pump() {
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+  }
+  static int button_draws(const vemo::test::DebugLogCapture& log) {
+    int count = 0;
+    for (const std::string& line : log.lines())
+      count += line.find("WM_DRAWITEM Button_Bottom_Tag") != std::string::npos ? 1 : 0;
+    return count;
+  }
+};
+
+TEST_F(ProgressArea, ActionButtonRepaintsAtOnceWhenItsTextChanges) {
+  HWND button = updater_state().progress_windows.action_button;
+  EXPECT_FALSE(IsWindowVisible(button));  // hidden until the scripts give it a text
+  {
+    vemo::test::DebugLogCapture log;
+    update_download_progress(R"({"buttonText":"Retry"})");
+    EXPECT_TRUE(IsWindowVisible(button));
+    EXPECT_LE(1, button_draws(log)) << "drawn before any message is handled";
+  }
+  pump();
+  {
+    vemo::test::DebugLogCapture log;
+    update_download_progress(R"({"buttonText":"Cancel"})");
+    EXPECT_LE(1, button_draws(log));
+  }
+  pump();
+  {
+    vemo::test::DebugLogCapture log;
+    updater_state().in_move = true;  // a move loop paints later
+    update_download_progress(R"({"buttonText":"Again"})");
+    updater_state().in_move = false;
+    EXPECT_EQ(0, button_draws(log));
+  }
+  pump();
+  update_download_progress(R"({"percent":5})");
+  EXPECT_FALSE(IsWindowVisible(button));
+}
+
+TEST(ForceFrontWindow, LogsTheForegroundClassAsUtf8) {
+  WNDCLASSEXW wc = {sizeof(wc)};
+  wc.lpfnWndProc = DefWindowProcW;
+  wc.hInstance = GetModuleHandleW(nullptr);
+  wc.lpszClassName = L"\x524d\x53f0\x7a97\x53e3";  // "前台窗口"
+  ASSERT_TRUE(RegisterClassExW(&wc) || GetLastError() == ERROR_CLASS_ALREADY_EXISTS);
+  HWND foreground = CreateWindowExW(0, wc.lpszClassName, L"front holder", WS_POPUP | WS_VISIBLE, 0, 0, 100, 100,
+                                    nullptr, nullptr, wc.hInstance, nullptr);
+  HWND window = CreateWindowExW(0, L"STATIC", L"front target", WS_POPUP | WS_VISIBLE, 200, 0, 100, 100, nullptr,
+                                nullptr, nullptr, nullptr);
+  ASSERT_TRUE(foreground && window);
+  SetForegroundWindow(foreground);
+  ASSERT_EQ(foreground, GetForegroundWindow());
+  std::vector<std::string> lines;
+  {
+    vemo::test::DebugLogCapture log;
+    force_front_window(window);
+    lines = log.lines();
+  }
+  DestroyWindow(window);
+  DestroyWindow(foreground);
+  bool found = false;
+  for (const std::string& line : lines) found = found || line.find(u8"fg_class=前台窗口 ") != std::string::npos;
+  EXPECT_TRUE(found) << (lines.empty() ? "" : lines.back());
 }
 
 }  // namespace
