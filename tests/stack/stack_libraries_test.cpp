@@ -30,6 +30,33 @@ TEST(StackLibraries, LuaRunsAChunk) {
   EXPECT_STREQ("42-integer", lua_tostring(L.get(), -1));
 }
 
+int g_destroyed = 0;
+
+struct CountsItsEnd {
+  ~CountsItsEnd() { ++g_destroyed; }
+};
+
+int raise_from_cpp(lua_State* L) {
+  CountsItsEnd guard;
+  std::string held(1000, 'x');  // memory that must be given back
+  return luaL_error(L, "raised with %d bytes held", static_cast<int>(held.size()));
+}
+
+// Lua raises errors as C++ exceptions, so a Lua error that leaves a C++
+// function of ours runs its destructors: no lock, handle or buffer is lost.
+TEST(StackLibraries, LuaErrorsUnwindCppFrames) {
+  std::unique_ptr<lua_State, decltype(&lua_close)> L(luaL_newstate(), lua_close);
+  luaL_openlibs(L.get());
+  lua_register(L.get(), "raise_from_cpp", raise_from_cpp);
+  g_destroyed = 0;
+  ASSERT_EQ(LUA_OK, luaL_dostring(L.get(), "local ok, e = pcall(raise_from_cpp) return e"));
+  EXPECT_STREQ("raised with 1000 bytes held", lua_tostring(L.get(), -1));
+  EXPECT_EQ(1, g_destroyed);
+  // Through a Lua function in between, and with a non-string error value.
+  ASSERT_EQ(LUA_OK, luaL_dostring(L.get(), "return pcall(function() raise_from_cpp() end)"));
+  EXPECT_EQ(2, g_destroyed);
+}
+
 TEST(StackLibraries, CJsonParsesAndPrints) {
   std::unique_ptr<cJSON, decltype(&cJSON_Delete)> doc(cJSON_Parse(R"({"game_id":5,"sdks":[{"name":"X"}]})"),
                                                       cJSON_Delete);
