@@ -107,6 +107,7 @@ public:
   size_t pendingCount() const;
 
   void setVerbose(int verbose) { verbose_ = verbose; }
+  bool verbose() const { return verbose_ != 0; }
   void setRevocationCheck(bool on) { revocation_check_ = on; }
   int64_t limitSpeedKb() const { return limit_speed_kb_; }
   int32_t readBufferSize() const { return read_buffer_size_; }

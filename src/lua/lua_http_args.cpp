@@ -72,24 +72,38 @@ bool read_header_table(lua_State* L, int index, HeaderLines& headers, std::strin
     // Copies, so that converting a number does not confuse lua_next.
     bool usable = lua_type(L, -2) == LUA_TSTRING && lua_isstring(L, -1);
     if (usable) {
-      std::string name = lua_tostring(L, -2);
+      size_t length = 0;
+      const char* text = lua_tolstring(L, -2, &length);
+      std::string name(text, length);
       lua_pushvalue(L, -1);
-      std::string value = lua_tostring(L, -1);
+      text = lua_tolstring(L, -1, &length);
+      std::string value(text, length);
       lua_pop(L, 1);
-      std::string line = name + ": " + value;
-      if (line.size() >= kHeaderLineBuffer) {
+      if (!append_header_line(headers.list, name, value, error)) {
         lua_pop(L, 2);
-        error = "header line is too long: " + name;
-        return false;
-      }
-      if (!VemoSDKHttp::append_header(headers.list, line.c_str())) {
-        lua_pop(L, 2);
-        error = "no memory for the header lines";
         return false;
       }
       if (name.compare(0, 4, "host") == 0) headers.hostHeader = true;
     }
     lua_pop(L, 1);
+  }
+  return true;
+}
+
+bool append_header_line(VemoSDKHttp::CurlSlist& list, const std::string& name, const std::string& value,
+                        std::string& error) {
+  std::string line = name + ": " + value;
+  if (line.size() >= kHeaderLineBuffer) {
+    error = "header line is too long: " + name;
+    return false;
+  }
+  if (line.find_first_of(std::string("\r\n\0", 3)) != std::string::npos) {
+    error = "header line holds a line break: " + name.substr(0, name.find_first_of(std::string("\r\n\0", 3)));
+    return false;
+  }
+  if (!VemoSDKHttp::append_header(list, line.c_str())) {
+    error = "no memory for the header lines";
+    return false;
   }
   return true;
 }

@@ -32,6 +32,12 @@ struct HeaderLines {
 // for a line too long for the buffer or no memory.
 bool read_header_table(lua_State* L, int index, HeaderLines& headers, std::string& error);
 
+// Appends "name: value". False, with the reason, for a line too long for
+// the buffer, a line break or NUL inside it (it would smuggle further header
+// lines into the request) or no memory.
+bool append_header_line(VemoSDKHttp::CurlSlist& list, const std::string& name, const std::string& value,
+                        std::string& error);
+
 // The host flag is 2 for an "https://" URL with a "host..." header: such a
 // request asks for a name the certificate need not carry, so the host check
 // is skipped (and only then).

@@ -123,23 +123,16 @@ std::optional<int64_t> item_callback_id(const cJSON* item, const std::optional<i
 
 bool add_item_headers(const cJSON* headers, VemoSDKHttp::CurlSlist& list, std::string& error) {
   for (const cJSON* header = cJSON_IsObject(headers) ? headers->child : nullptr; header; header = header->next) {
-    std::string line = std::string(header->string) + ": ";
+    std::string value;
     if (cJSON_IsString(header))
-      line += header->valuestring;
+      value = header->valuestring;
     else if (cJSON_IsNumber(header))
-      line += std::to_string(static_cast<int>(truncate_number(header->valuedouble, INT32_MIN, INT32_MAX)));
+      value = std::to_string(static_cast<int>(truncate_number(header->valuedouble, INT32_MIN, INT32_MAX)));
     else if (cJSON_IsBool(header))
-      line += cJSON_IsTrue(header) ? "true" : "false";
+      value = cJSON_IsTrue(header) ? "true" : "false";
     else
       continue;
-    if (line.size() >= kHeaderLineBuffer) {
-      error = std::string("header line is too long: ") + header->string;
-      return false;
-    }
-    if (!VemoSDKHttp::append_header(list, line.c_str())) {
-      error = "no memory for the header lines";
-      return false;
-    }
+    if (!append_header_line(list, header->string, value, error)) return false;
   }
   return true;
 }

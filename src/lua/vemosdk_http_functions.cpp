@@ -169,7 +169,8 @@ int httpAddCertPin(lua_State* L) {
 int httpAddCert(lua_State*) { return 0; }
 
 int httpSetVerbose(lua_State* L) {
-  _vemosdk_http_set_verbose(lua_toboolean(L, -1) ? 1 : 0);
+  // Without an argument -1 would name the function itself, which is true.
+  _vemosdk_http_set_verbose(lua_gettop(L) > 0 && lua_toboolean(L, -1) ? 1 : 0);
   return 0;
 }
 

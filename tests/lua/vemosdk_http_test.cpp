@@ -271,8 +271,24 @@ TEST_F(VemosdkHttp, GetAndPostAnswerWithStatusHeadersAndBody) {
   answer(401);
   EXPECT_EQ("200,7,7", run("local json, body = answer(401) local echo = J(body) "
                            "return J(json).status, echo.length, echo.headers['X-Lua']"));
-  run("_vemosdk.http_get(402, 'http://127.0.0.1:1/', {X = string.rep('h', 8190)})");
-  EXPECT_EQ(R"({"headers":{},"status":7016008,"msg":"header line is too long: X"})", answer(402));
+  // Header lines that cannot be sent as given are refused, never cut or
+  // passed on with a line break that would add lines of its own.
+  const struct {
+    const char* headers;
+    const char* msg;
+  } refused[] = {
+      {"{X = string.rep('h', 8190)}", "header line is too long: X"},
+      {"{X = 'a\\r\\nX-Evil: 1'}", "header line holds a line break: X"},
+      {"{['X\\nEvil'] = 'a'}", "header line holds a line break: X"},
+      {"{X = 'a\\0b'}", "header line holds a line break: X"},
+  };
+  int64_t refused_id = 402;
+  for (const auto& c : refused) {
+    run("_vemosdk.http_get(" + std::to_string(refused_id) + ", 'http://127.0.0.1:1/', " + c.headers + ")");
+    EXPECT_EQ(std::string(R"({"headers":{},"status":7016008,"msg":")") + c.msg + "\"}", answer(refused_id))
+        << c.headers;
+    ++refused_id;
+  }
   EXPECT_NE(std::string::npos, run("_vemosdk.http_post(1, 'u', {}, {})").find("bad argument #4"));
 }
 
@@ -323,8 +339,20 @@ TEST_F(VemosdkHttp, SmallAnswersOfStopsPrioritiesPinsAndPatches) {
     int64_t id = std::stoll(std::string(c.call).substr(std::string(c.call).find('(') + 1));
     EXPECT_EQ(c.answer, answer(id)) << c.call;
   }
-  EXPECT_EQ("", run("_vemosdk.http_add_cert('anything', 1) _vemosdk.http_set_verbose(false)"
-                    " _vemosdk.http_disable_revocation_check()"));
+  EXPECT_EQ("", run("_vemosdk.http_add_cert('anything', 1) _vemosdk.http_disable_revocation_check()"));
+  const struct {
+    const char* call;
+    bool verbose;
+  } verbose_cases[] = {
+      {"_vemosdk.http_set_verbose(true)", true},
+      {"_vemosdk.http_set_verbose(false)", false},
+      {"_vemosdk.http_set_verbose(1)", true},
+      {"_vemosdk.http_set_verbose()", false},  // nothing asks for it
+  };
+  for (const auto& c : verbose_cases) {
+    EXPECT_EQ("", run(c.call));
+    EXPECT_EQ(c.verbose, HttpManager::getInstance()->verbose()) << c.call;
+  }
 }
 
 TEST_F(VemosdkHttp, APinFromAPublicKeyLetsOnlyThatServerAnswer) {
