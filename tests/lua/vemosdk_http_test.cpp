@@ -199,12 +199,13 @@ TEST_F(VemosdkHttp, ItemsThatCannotBeQueuedAreAnsweredThroughTheirBatch) {
       item("9", "dup", "\"encode_path\":\"" + path + "\"," + file("dup9")) + "," +
       item("4611686018427387907", "big", "\"encode_path\":\"" + path + "\"," + file("big") +
            ",\"headers\":{\"X-Num\":5,\"X-Flag\":true}") +
+      "," + item("10", "t10", "\"encode_path\":\"" + path + "\",\"headers\":{\"X-Bad\":\"a\\r\\nX-Evil: 1\"}") +
       "]";
   run("LIST = " + quoted(list));
   run("_vemosdk.submit_download_list(888, {list = LIST, file_ext = {base_url = " +
       quoted(http_base_url() + "/" + served.group()) + "}})");
   EXPECT_EQ(R"({"succ":true})", answer(888));
-  ASSERT_TRUE(pump_until("select(2, batch_results(888)) >= 9"));
+  ASSERT_TRUE(pump_until("select(2, batch_results(888)) >= 10"));
   const struct {
     const char* cbid;
     const char* shown;
@@ -215,6 +216,7 @@ TEST_F(VemosdkHttp, ItemsThatCannotBeQueuedAreAnsweredThroughTheirBatch) {
       {"4", "7016008 file is too long"},
       {"5", "7016008 url is too long"},
       {"6", "7016008 header line is too long: X-Long"},
+      {"10", "7016008 header line holds a line break: X-Bad"},
       {"8", "200 nil"},
       {"9", "7016008 task id already pending"},
       {"4611686018427387907", "200 nil"},
@@ -225,7 +227,7 @@ TEST_F(VemosdkHttp, ItemsThatCannotBeQueuedAreAnsweredThroughTheirBatch) {
         << c.cbid;
   }
   EXPECT_EQ("integer", run("for id in pairs(batch_results(888)) do if id > 2^53 then return math.type(id) end end"));
-  EXPECT_EQ("9", run("return select(2, batch_results(888))"));  // nothing for the item without a cbid
+  EXPECT_EQ("10", run("return select(2, batch_results(888))"));  // nothing for the item without a cbid
   EXPECT_FALSE(file_exists(dir.file("t7")));
 }
 
