@@ -206,9 +206,6 @@ int submitDownloadList(lua_State* L) {
     answer_failure(batch_id, "parameter is invalid");
     return 0;
   }
-  // Everything that may raise a Lua error comes before anything is held.
-  ListOptions options = read_options(L, 2);
-  std::string base = base_url(L, 2);
   std::string text;
   JsonPtr list;
   if (read_list_text(L, 2, text)) list.reset(cJSON_Parse(text.c_str()));
@@ -223,6 +220,10 @@ int submitDownloadList(lua_State* L) {
     postAsyncResult(batch_id, "{\"succ\":true}");
     return 0;
   }
+  // A Lua error raised from here on (an option that is not an integer)
+  // unwinds through the list's owner, which frees it.
+  std::string base = base_url(L, 2);
+  ListOptions options = read_options(L, 2);
   LARGE_INTEGER frequency, began, ended;
   QueryPerformanceFrequency(&frequency);
   QueryPerformanceCounter(&began);
