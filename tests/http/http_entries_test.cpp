@@ -4,7 +4,9 @@
 
 #include <lua.hpp>
 
+#include <algorithm>
 #include <chrono>
+#include <set>
 #include <thread>
 
 #include "core/lua_task_queue.h"
@@ -23,11 +25,14 @@ struct Task {
   std::string buffer;
 };
 
-// Ticks until `count` tasks for the ids of interest came out, or 30 s passed.
-std::vector<Task> tick_until(lua_State* L, size_t count, std::initializer_list<int64_t> ids) {
+// Ticks until every id of interest has had its "ASYNC_CALL" answer, or 30 s
+// passed; the events for those ids on the way are kept too. (How many
+// progress events come before an answer depends on timing.)
+std::vector<Task> tick_until_answered(lua_State* L, std::initializer_list<int64_t> ids) {
   std::vector<Task> tasks;
+  std::set<int64_t> unanswered(ids);
   auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-  while (tasks.size() < count && std::chrono::steady_clock::now() < deadline) {
+  while (!unanswered.empty() && std::chrono::steady_clock::now() < deadline) {
     int n = LuaTaskQueue::getInstance()->tick(L);
     if (n == 4) {
       Task task;
@@ -36,8 +41,10 @@ std::vector<Task> tick_until(lua_State* L, size_t count, std::initializer_list<i
       task.json = lua_isstring(L, -2) ? lua_tostring(L, -2) : "";
       task.has_buffer = !lua_isnil(L, -1);
       if (task.has_buffer) task.buffer.assign(lua_tostring(L, -1), lua_rawlen(L, -1));
-      for (int64_t id : ids)
-        if (task.id == id) tasks.push_back(task);
+      if (std::find(ids.begin(), ids.end(), task.id) != ids.end()) {
+        if (task.name == "ASYNC_CALL") unanswered.erase(task.id);
+        tasks.push_back(task);
+      }
     } else {
       std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
@@ -60,7 +67,7 @@ TEST(HttpEntriesTest, ResultsAndEventsReachLuaThroughTheTaskQueue) {
   _vemosdk_check_submit_download();
   _vemosdk_http_stop_task(4203, "");
 
-  std::vector<Task> tasks = tick_until(L, 4, {4201, 4202, 4203});
+  std::vector<Task> tasks = tick_until_answered(L, {4201, 4202, 4203});
   lua_close(L);
   const Task* ok = nullptr;
   const Task* gone = nullptr;
