@@ -7,6 +7,7 @@
 
 #include "core/sha256.h"
 #include "core/string_utils.h"
+#include "test_support.h"
 
 namespace {
 
@@ -18,16 +19,7 @@ std::string hex_of(const std::string& bytes) {
 
 // Windows' own SHA-256: an oracle independent of ours.
 std::string windows_sha256_hex(const std::string& bytes) {
-  BCRYPT_ALG_HANDLE algorithm = nullptr;
-  BCRYPT_HASH_HANDLE hash = nullptr;
-  unsigned char digest[32] = {};
-  BCryptOpenAlgorithmProvider(&algorithm, BCRYPT_SHA256_ALGORITHM, nullptr, 0);
-  BCryptCreateHash(algorithm, &hash, nullptr, 0, nullptr, 0, 0);
-  BCryptHashData(hash, reinterpret_cast<PUCHAR>(const_cast<char*>(bytes.data())), static_cast<ULONG>(bytes.size()), 0);
-  BCryptFinishHash(hash, digest, sizeof digest, 0);
-  BCryptDestroyHash(hash);
-  BCryptCloseAlgorithmProvider(algorithm, 0);
-  return to_hex_string(digest, sizeof digest);
+  return vemo::test::windows_digest_hex(BCRYPT_SHA256_ALGORITHM, bytes);
 }
 
 TEST(Sha256, StandardVectors) {

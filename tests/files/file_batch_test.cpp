@@ -15,6 +15,7 @@
 #include "http/file_batch_workers.h"
 #include "http/file_op_error.h"
 #include "lua.hpp"
+#include "http/json_ptr.h"
 #include "test_support.h"
 
 namespace {
@@ -24,10 +25,7 @@ using vemo::test::exists;
 using vemo::test::make_tree;
 using vemo::test::TempDir;
 
-struct JsonDeleter {
-  void operator()(cJSON* json) const { cJSON_Delete(json); }
-};
-using Json = std::unique_ptr<cJSON, JsonDeleter>;
+using Json = VemoSDKHttp::JsonPtr;
 
 Json parse(const std::string& text) { return Json(cJSON_Parse(text.c_str())); }
 

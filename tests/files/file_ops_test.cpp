@@ -17,6 +17,7 @@
 #include "file_fixtures.h"
 #include "http/file_batch_workers.h"
 #include "http/file_ops.h"
+#include "http/json_ptr.h"
 #include "test_support.h"
 
 namespace {
@@ -26,10 +27,7 @@ using vemo::test::exists;
 using vemo::test::make_tree;
 using vemo::test::TempDir;
 
-struct JsonDeleter {
-  void operator()(cJSON* json) const { cJSON_Delete(json); }
-};
-using Json = std::unique_ptr<cJSON, JsonDeleter>;
+using Json = VemoSDKHttp::JsonPtr;
 
 std::vector<std::string> names_in(const std::string& folder) {
   std::vector<std::string> names;

@@ -143,20 +143,7 @@ std::string test_bytes(size_t size, uint32_t seed) {
   return out;
 }
 
-std::string reference_md5(const std::string& bytes) {
-  BCRYPT_ALG_HANDLE alg = nullptr;
-  BCRYPT_HASH_HANDLE hash = nullptr;
-  unsigned char digest[16] = {};
-  BCryptOpenAlgorithmProvider(&alg, BCRYPT_MD5_ALGORITHM, nullptr, 0);
-  BCryptCreateHash(alg, &hash, nullptr, 0, nullptr, 0, 0);
-  BCryptHashData(hash, reinterpret_cast<PUCHAR>(const_cast<char*>(bytes.data())), static_cast<ULONG>(bytes.size()), 0);
-  BCryptFinishHash(hash, digest, sizeof digest, 0);
-  BCryptDestroyHash(hash);
-  BCryptCloseAlgorithmProvider(alg, 0);
-  char hex[33] = {};
-  for (int i = 0; i < 16; ++i) std::snprintf(hex + 2 * i, 3, "%02x", digest[i]);
-  return hex;
-}
+std::string reference_md5(const std::string& bytes) { return windows_digest_hex(BCRYPT_MD5_ALGORITHM, bytes); }
 
 bool file_exists(const std::string& path) { return GetFileAttributesW(widen(path).c_str()) != INVALID_FILE_ATTRIBUTES; }
 

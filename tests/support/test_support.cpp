@@ -1,6 +1,7 @@
 #include "test_support.h"
 
 #include <windows.h>
+#include <bcrypt.h>
 
 #include <cstdio>
 #include <filesystem>
@@ -97,6 +98,31 @@ int port_file_number(int position) {
 }
 
 }  // namespace
+
+std::string windows_digest_hex(const wchar_t* algorithm_name, const std::string& bytes) {
+  BCRYPT_ALG_HANDLE algorithm = nullptr;
+  BCRYPT_HASH_HANDLE hash = nullptr;
+  unsigned char digest[64] = {};
+  DWORD digest_length = 0;
+  DWORD got = 0;
+  std::string hex;
+  if (BCryptOpenAlgorithmProvider(&algorithm, algorithm_name, nullptr, 0) != 0) return hex;
+  BCryptGetProperty(algorithm, BCRYPT_HASH_LENGTH, reinterpret_cast<PUCHAR>(&digest_length), sizeof digest_length,
+                    &got, 0);
+  if (digest_length <= sizeof digest && BCryptCreateHash(algorithm, &hash, nullptr, 0, nullptr, 0, 0) == 0) {
+    BCryptHashData(hash, reinterpret_cast<PUCHAR>(const_cast<char*>(bytes.data())), static_cast<ULONG>(bytes.size()),
+                   0);
+    BCryptFinishHash(hash, digest, digest_length, 0);
+    BCryptDestroyHash(hash);
+    char pair[3];
+    for (DWORD i = 0; i < digest_length; ++i) {
+      std::snprintf(pair, sizeof pair, "%02x", digest[i]);
+      hex += pair;
+    }
+  }
+  BCryptCloseAlgorithmProvider(algorithm, 0);
+  return hex;
+}
 
 int http_port() { return port_file_number(0); }
 

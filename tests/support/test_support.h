@@ -46,6 +46,11 @@ public:
   std::vector<std::string> lines() const;
 };
 
+// Lowercase hex digest of bytes by Windows' own hashing (BCrypt), an oracle
+// independent of the SDK's: algorithm is BCRYPT_MD5_ALGORITHM,
+// BCRYPT_SHA256_ALGORITHM, ...
+std::string windows_digest_hex(const wchar_t* algorithm, const std::string& bytes);
+
 // Port of the HTTP test server (0 when it is not running), and its base URL.
 int http_port();
 std::string http_base_url();
