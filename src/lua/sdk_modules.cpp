@@ -1,6 +1,7 @@
 #include "lua/sdk_modules.h"
 
 #include "cjson/vemosdk_lua_cjson.h"
+#include "lua/crypt/crypt_module.h"
 #include "lua/vemosdk_module.h"
 #include "lua/zip_module.h"
 
@@ -18,7 +19,7 @@ struct SdkModule {
 // In the order they are opened.
 const SdkModule kSdkModules[] = {
     {"_vemosdk", luaopen_vemosdk},
-    // TODO(crypt): {"_vemosdk_crypt", ...}
+    {"_vemosdk_crypt", luaopen_vemosdk_crypt},
     // TODO(socket): {"_vemosdk_lsocket", ...}
     {"_vemosdk_zip", luaopen_vemosdk_zip},
     {"_vemosdk_lua_cjson", luaopen_vemosdk_lua_cjson},
