@@ -8,7 +8,7 @@
 
 namespace vemo::test {
 
-ChildResult run_program(const std::string& program, const std::string& arguments) {
+ChildResult run_program(const std::string& program, const std::string& arguments, bool errors_too) {
   ChildResult result;
   SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
   HANDLE read_end = nullptr, write_end = nullptr;
@@ -21,7 +21,7 @@ ChildResult run_program(const std::string& program, const std::string& arguments
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESTDHANDLES;
   startup.hStdOutput = writer.get();
-  startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+  startup.hStdError = errors_too ? writer.get() : GetStdHandle(STD_ERROR_HANDLE);
   startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
   PROCESS_INFORMATION info = {};
   if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &info))

@@ -9,8 +9,9 @@ struct ChildResult {
   std::string output;  // standard output, carriage returns removed
 };
 
-// Starts a program (UTF-8 path) with the given arguments and waits for it.
-ChildResult run_program(const std::string& program, const std::string& arguments);
+// Starts a program (UTF-8 path) with the given arguments and waits for it;
+// with errors_too, its standard error stream joins the output.
+ChildResult run_program(const std::string& program, const std::string& arguments, bool errors_too = false);
 // The same for <folder of this test exe>\<program>.
 ChildResult run_sibling(const std::string& program, const std::string& arguments);
 
