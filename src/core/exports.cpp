@@ -7,6 +7,7 @@
 #include "core/lua_task_queue.h"
 #include "core/sdk_lifecycle.h"
 #include "core/thread_pool.h"
+#include "lua/winmutex/winmutex_module.h"
 
 namespace {
 constexpr char kSdkVersion[] = "3.0.14";
@@ -62,3 +63,7 @@ VEMOSDK_EXPORT void vemosdk_post_lua_event(const char* name, int64_t id, const c
                                            int length) {
   VemoSDK::postLuaEvent(name, id, json, buffer, length);
 }
+
+// Called by Lua as a module opener: a Lua error raised here must travel on to
+// the caller's protected call, so it is not caught.
+VEMOSDK_EXPORT int luaopen_winmutex(lua_State* L) { return VemoSDK::LuaWinMutex::open(L); }

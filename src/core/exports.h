@@ -25,6 +25,8 @@ VEMOSDK_EXPORT void vemosdk_timer_once(intptr_t id, float seconds);
 
 VEMOSDK_EXPORT vemosdk_main_thread_handler vemosdk_set_main_thread_handler(vemosdk_main_thread_handler handler);
 VEMOSDK_EXPORT int vemosdk_on_lua_error(lua_State* L);
+// The opener of the `_vemosdk_winmutex` module (named mutexes for scripts).
+VEMOSDK_EXPORT int luaopen_winmutex(lua_State* L);
 
 VEMOSDK_EXPORT void vemosdk_post_async_result(int64_t id, const char* json);
 VEMOSDK_EXPORT void vemosdk_post_async_index(int32_t id, int n);

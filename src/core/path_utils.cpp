@@ -25,7 +25,9 @@ std::wstring with_backslashes(std::wstring path) {
   return path;
 }
 
-std::wstring module_file_name() {
+}  // namespace
+
+std::wstring get_program_path_w() {
   std::wstring buffer(kMaxLongPath, L'\0');
   for (;;) {
     DWORD n = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
@@ -37,8 +39,6 @@ std::wstring module_file_name() {
     buffer.resize(buffer.size() * 2);
   }
 }
-
-}  // namespace
 
 std::wstring get_full_path_w(const std::wstring& path) {
   if (path.empty()) return {};
@@ -127,7 +127,7 @@ int VemoPathAppendW(wchar_t* base, const wchar_t* sub) {
 }
 
 std::wstring get_program_dir_w() {
-  std::wstring path = module_file_name();
+  std::wstring path = get_program_path_w();
   path.erase(path.find_last_of(L'\\') + 1);
   vemo_debug_printf("get program dir %s\n", wstring_to_utf8(path).c_str());
   return path;
@@ -142,7 +142,7 @@ std::string get_program_dir_copy() {
 }
 
 std::wstring get_module_relative_path(const std::wstring& name, bool append) {
-  std::wstring path = module_file_name();
+  std::wstring path = get_program_path_w();
   if (!append) path.erase(path.find_last_of(L'\\') + 1);
   return path + name;
 }

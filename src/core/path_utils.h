@@ -28,6 +28,8 @@ int VemoPathAppendW(wchar_t* base, const wchar_t* sub);
 // The same on strings; false on failure.
 bool vemo_path_append(const std::wstring& base, const std::wstring& sub, std::wstring& out);
 
+// The executable's full path; empty when Windows cannot say.
+std::wstring get_program_path_w();
 // Folder of the executable with a trailing backslash.
 std::string get_program_dir();
 std::wstring get_program_dir_w();

@@ -29,7 +29,7 @@ WindowsVersion windows_version() {
 
 }  // namespace
 
-std::wstring windows_error_text(DWORD code) {
+std::wstring windows_message(DWORD code) {
   wchar_t* buffer = nullptr;
   DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
                                FORMAT_MESSAGE_IGNORE_INSERTS,
@@ -39,6 +39,11 @@ std::wstring windows_error_text(DWORD code) {
   if (buffer) LocalFree(buffer);
   while (!text.empty() && (text.back() == L'\r' || text.back() == L'\n' || text.back() == L'\0'))
     text.pop_back();
+  return text;
+}
+
+std::wstring windows_error_text(DWORD code) {
+  std::wstring text = windows_message(code);
   if (text.empty()) {
     wchar_t unknown[32];
     std::swprintf(unknown, 32, L"Unknown error %04X", static_cast<unsigned>(code));

@@ -2,7 +2,9 @@
 
 #include "cjson/vemosdk_lua_cjson.h"
 #include "lua/crypt/crypt_module.h"
+#include "lua/lsocket/lsocket_module.h"
 #include "lua/vemosdk_module.h"
+#include "lua/winmutex/winmutex_module.h"
 #include "lua/zip_module.h"
 
 #include <lua.hpp>
@@ -20,10 +22,10 @@ struct SdkModule {
 const SdkModule kSdkModules[] = {
     {"_vemosdk", luaopen_vemosdk},
     {"_vemosdk_crypt", luaopen_vemosdk_crypt},
-    // TODO(socket): {"_vemosdk_lsocket", ...}
+    {"_vemosdk_lsocket", luaopen_vemosdk_lsocket},
     {"_vemosdk_zip", luaopen_vemosdk_zip},
     {"_vemosdk_lua_cjson", luaopen_vemosdk_lua_cjson},
-    // TODO(mutex): {"_vemosdk_winmutex", luaopen_winmutex}
+    {"_vemosdk_winmutex", LuaWinMutex::open},  // exported as luaopen_winmutex
 };
 
 }  // namespace

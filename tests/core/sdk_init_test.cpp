@@ -56,7 +56,8 @@ TEST(SdkInit, OpensTheModulesAsGlobalsAndAnEmptyCallbackTable) {
   LuaStateHolder L;
   vemosdk_init(L.get(), kHostWindow, "1.0.9");
   EXPECT_EQ(kHostWindow, vmsdk_get_main_hwnd());
-  for (const char* module : {"_vemosdk", "_vemosdk_crypt", "_vemosdk_zip", "_vemosdk_lua_cjson"}) {
+  for (const char* module : {"_vemosdk", "_vemosdk_crypt", "_vemosdk_lsocket", "_vemosdk_zip", "_vemosdk_lua_cjson",
+                             "_vemosdk_winmutex"}) {
     SCOPED_TRACE(module);
     std::string check = std::string("return type(") + module + ") == 'table' and package.loaded['" + module +
                         "'] == " + module;
