@@ -18,6 +18,8 @@
 #include "http/update_merge.h"
 #include "lua/lua_host.h"
 
+#include <objbase.h>
+
 #include <cstdio>
 #include <cstring>
 
@@ -63,6 +65,8 @@ int UpdaterMain(HINSTANCE instance, const wchar_t* command_line, int show_comman
   }
 
   start_gdiplus_once();
+  // The UI thread is a single-threaded apartment, as web views and toasts need.
+  CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
   state.instance = instance;
   if (!register_updater_class(instance)) {
     MessageBoxW(nullptr, L"Call to RegisterClassEx failed!", kFatalCaption, MB_OK);

@@ -9,6 +9,7 @@
 #include "lua/vemosdk_lread.h"
 #include "lua/vemosdk_process_functions.h"
 #include "lua/vemosdk_system_functions.h"
+#include "lua/vemosdk_webview_functions.h"
 
 #include <lua.hpp>
 
@@ -56,7 +57,7 @@ const luaL_Reg kVemosdkFunctions[] = {
     {"sysinfo", notAvailable},
     {"sysinfo_idfa", notAvailable},
     {"sysinfo_os_version", notAvailable},
-    {"sysinfo_open_url", notAvailable},
+    {"sysinfo_open_url", LuaWebView::webviewOpen},
     {"sysinfo_memory_size", notAvailable},
     {"sysinfo_memory_info", LuaSystem::memoryInfo},
     {"sysinfo_country", notAvailable},
@@ -115,10 +116,10 @@ const luaL_Reg kVemosdkFunctions[] = {
     {"keystore_clear", notAvailable},
     {"keystore_custom_sub_dir", notAvailable},
     // web views
-    {"webview_open", notAvailable},
-    {"webview_close", notAvailable},
-    {"webview_is_opened", notAvailable},
-    {"webview_callback_js", notAvailable},
+    {"webview_open", LuaWebView::webviewOpen},
+    {"webview_close", LuaWebView::webviewClose},
+    {"webview_is_opened", LuaWebView::webviewIsOpened},
+    {"webview_callback_js", LuaWebView::webviewCallbackJs},
     {"webview_call_js", notAvailable},
     {"webview_operator", notAvailable},
     {"is_build_in_webview_available", notAvailable},

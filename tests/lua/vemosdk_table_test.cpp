@@ -51,7 +51,7 @@ TEST_F(VemosdkTable, HoldsEveryFunctionAndTheTwoSubTables) {
 
 TEST_F(VemosdkTable, FunctionsNotBuiltInFailWithNotAvailable) {
   const char* const calls[] = {
-      "_vemosdk.webview_open('{}')", "_vemosdk.error_report('lua')",
+      "_vemosdk.webview_call_js('x')", "_vemosdk.error_report('lua')",
       "_vemosdk.keystore_get('k')",        "_vemosdk.fst.open('f')",  "_vemosdk.sensitive_words.check('w')",
   };
   for (const char* call : calls) {

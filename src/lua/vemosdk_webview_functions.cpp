@@ -1,0 +1,73 @@
+#include "lua/vemosdk_webview_functions.h"
+
+#include "core/text_convert.h"
+#include "webview/main_window_page.h"
+#include "webview/webview_event_dispatcher.h"
+#include "webview/webview_json.h"
+#include "webview/webview_runtime_discovery.h"
+#include "webview/window_work.h"
+
+#include <windows.h>
+
+#include <shellapi.h>
+
+#include <lua.hpp>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+namespace VemoSDK::LuaWebView {
+namespace {
+
+void openInSystemBrowser(const std::string& url) {
+  std::wstring wide = utf8_to_wstring(url);
+  SHELLEXECUTEINFOW info = {};
+  info.cbSize = sizeof info;
+  info.lpVerb = L"open";
+  info.lpFile = wide.c_str();
+  info.nShow = SW_SHOWNORMAL;
+  ShellExecuteExW(&info);
+}
+
+}  // namespace
+
+int webviewOpen(lua_State* L) {
+  std::string url = luaL_checkstring(L, 1);
+  std::string injection = luaL_optstring(L, 2, "{}");
+  std::string options = luaL_optstring(L, 3, "{}");
+  WebViewJson parsed(cJSON_Parse(options.c_str()));
+  if (!parsed) {
+    const char* position = cJSON_GetErrorPtr();
+    if (position) std::fprintf(stderr, "Error before: %s\n", position);
+    return 0;
+  }
+  const cJSON* type = cJSON_GetObjectItemCaseSensitive(parsed.get(), "webview_type");
+  bool osBrowser = cJSON_IsString(type) && std::strcmp(type->valuestring, "os_browser") == 0;
+  if (osBrowser || WebViewRuntimeDiscovery::check() != 1) {
+    openInSystemBrowser(url);
+    return 0;
+  }
+  runWindowWork([url, injection, options] { MainWindowPage::instance().open(url, injection, options); });
+  return 0;
+}
+
+int webviewClose(lua_State*) {
+  runWindowWork([] { MainWindowPage::instance().close(); });
+  return 0;
+}
+
+int webviewIsOpened(lua_State* L) {
+  lua_pushboolean(L, MainWindowPage::instance().isOpened());
+  return 1;
+}
+
+int webviewCallbackJs(lua_State* L) {
+  std::string cbid = luaL_checkstring(L, 1);
+  std::string text = luaL_checkstring(L, 2);
+  // Copies travel with the job: the Lua strings may be gone when it runs.
+  runWindowWork([cbid, text] { WebViewEventDispatcher::instance().deliverCallback(cbid, text); });
+  return 0;
+}
+
+}  // namespace VemoSDK::LuaWebView
