@@ -6,7 +6,9 @@
 #include "lua/vemosdk_core_functions.h"
 #include "lua/vemosdk_file_functions.h"
 #include "lua/vemosdk_http_functions.h"
+#include "lua/vemosdk_keystore_functions.h"
 #include "lua/vemosdk_lread.h"
+#include "lua/vemosdk_probe_functions.h"
 #include "lua/vemosdk_process_functions.h"
 #include "lua/vemosdk_system_functions.h"
 #include "lua/vemosdk_webview_functions.h"
@@ -54,27 +56,27 @@ const luaL_Reg kVemosdkFunctions[] = {
     {"loading_show", notAvailable},
     {"loading_hide", notAvailable},
     // system information
-    {"sysinfo", notAvailable},
-    {"sysinfo_idfa", notAvailable},
-    {"sysinfo_os_version", notAvailable},
+    {"sysinfo", LuaProbes::sysinfo},
+    {"sysinfo_idfa", LuaProbes::sysinfoIdfa},
+    {"sysinfo_os_version", LuaProbes::osVersion},
     {"sysinfo_open_url", LuaWebView::webviewOpen},
-    {"sysinfo_memory_size", notAvailable},
+    {"sysinfo_memory_size", LuaProbes::memorySize},
     {"sysinfo_memory_info", LuaSystem::memoryInfo},
-    {"sysinfo_country", notAvailable},
-    {"sysinfo_language", notAvailable},
-    {"sysinfo_disk_size", notAvailable},
+    {"sysinfo_country", LuaProbes::country},
+    {"sysinfo_language", LuaProbes::language},
+    {"sysinfo_disk_size", LuaProbes::diskSize},
     {"sysinfo_screen_width", LuaSystem::screenWidth},
     {"sysinfo_screen_height", LuaSystem::screenHeight},
     {"sysinfo_window_size", LuaSystem::windowSize},
-    {"sysinfo_install_time", notAvailable},
-    {"sysinfo_update_time", notAvailable},
-    {"sysinfo_ip_addr", notAvailable},
-    {"sysinfo_app_version_name", notAvailable},
+    {"sysinfo_install_time", LuaProbes::installTime},
+    {"sysinfo_update_time", LuaProbes::updateTime},
+    {"sysinfo_ip_addr", LuaProbes::ipAddr},
+    {"sysinfo_app_version_name", LuaProbes::appVersionName},
     {"get_support_functions", LuaCore::getSupportFunctions},
     {"sysinfo_cpu_usage", notAvailable},
     {"sysinfo_memory", notAvailable},
     {"sysinfo_launch_time", notAvailable},
-    {"sysinfo_time_zone", notAvailable},
+    {"sysinfo_time_zone", LuaProbes::timeZone},
     {"network_current_state", notAvailable},
     {"is_passive_mode", LuaCore::isPassiveMode},
     {"get_screen_refresh_rate", notAvailable},
@@ -110,11 +112,11 @@ const luaL_Reg kVemosdkFunctions[] = {
     {"save_reg_key", LuaSystem::saveRegKey},
     {"remove_reg_key", LuaSystem::removeRegKey},
     // key store
-    {"keystore_get", notAvailable},
-    {"keystore_set", notAvailable},
-    {"keystore_delete", notAvailable},
-    {"keystore_clear", notAvailable},
-    {"keystore_custom_sub_dir", notAvailable},
+    {"keystore_get", LuaKeyStore::get},
+    {"keystore_set", LuaKeyStore::set},
+    {"keystore_delete", LuaKeyStore::remove},
+    {"keystore_clear", LuaKeyStore::clear},
+    {"keystore_custom_sub_dir", LuaKeyStore::customSubDir},
     // web views
     {"webview_open", LuaWebView::webviewOpen},
     {"webview_close", LuaWebView::webviewClose},

@@ -1,0 +1,15 @@
+#pragma once
+// The network adapters as GetAdaptersInfo lists them.
+#include <winsock2.h>
+#include <windows.h>
+#include <iphlpapi.h>
+
+#include <vector>
+
+namespace VemoSDK {
+
+// The first adapter of the list, held in buffer; null when there is none or
+// the list cannot be read.
+const IP_ADAPTER_INFO* adapters_info(std::vector<unsigned char>& buffer);
+
+}  // namespace VemoSDK
