@@ -2,22 +2,19 @@
 
 #include <cjson/cJSON.h>
 
+#include "core/logs/log_json.h"
 #include "core/raii.h"
 
 namespace vemo::logs {
 
 namespace {
 
-struct JsonDeleter {
-  void operator()(cJSON* item) const { cJSON_Delete(item); }
-};
-
 // The JSON value at `start` printed on one line, when it is followed by the
 // record's "\n"; `next` is then the offset after that "\n".
 bool json_record_at(const std::string& text, size_t start, std::string& line, size_t& next) {
   if (start >= text.size() || text[start] != '{') return false;
   const char* end = nullptr;
-  std::unique_ptr<cJSON, JsonDeleter> value(cJSON_ParseWithOpts(text.c_str() + start, &end, 0));
+  JsonTree value(cJSON_ParseWithOpts(text.c_str() + start, &end, 0));
   if (!value || !end || *end != '\n') return false;
   MallocPtr<char> printed(cJSON_PrintUnformatted(value.get()));
   if (!printed) return false;
