@@ -1,6 +1,7 @@
 #include "lua/vemosdk_module.h"
 
 #include "core/sdk_context.h"
+#include "lua/fst/fst_module.h"
 #include "lua/lua_not_available.h"
 #include "lua/vemosdk_batch_functions.h"
 #include "lua/vemosdk_core_functions.h"
@@ -210,7 +211,7 @@ extern "C" int luaopen_vemosdk(lua_State* L) {
   luaL_setfuncs(L, kVemosdkFunctions, 0);
   pushUnavailableTable(L);  // the sensitive-word trie
   lua_setfield(L, -2, "sensitive_words");
-  pushUnavailableTable(L);  // FST string tables
+  LuaFst::pushFstTable(L);
   lua_setfield(L, -2, "fst");
   return 1;
 }
