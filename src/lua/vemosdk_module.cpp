@@ -3,6 +3,8 @@
 #include "core/sdk_context.h"
 #include "lua/fst/fst_module.h"
 #include "lua/lua_not_available.h"
+#include "lua/qrcode/qrcode_function.h"
+#include "lua/sensitive_words/sensitive_words_module.h"
 #include "lua/vemosdk_batch_functions.h"
 #include "lua/vemosdk_core_functions.h"
 #include "lua/vemosdk_file_functions.h"
@@ -144,7 +146,7 @@ const luaL_Reg kVemosdkFunctions[] = {
     {"vendor_cast", notAvailable},
     {"vendor_sync_call", notAvailable},
     {"vendor_async_call", notAvailable},
-    {"qrcode_gen_bmp", notAvailable},
+    {"qrcode_gen_bmp", LuaQrcode::qrcodeGenBmp},
     // SDK information
     {"sdkinfo_get_version_name", LuaCore::sdkinfoGetVersionName},
     {"sdkinfo", vemosdk_push_sdk_info},
@@ -191,16 +193,6 @@ const luaL_Reg kVemosdkFunctions[] = {
 constexpr int kFunctionCount = static_cast<int>(sizeof kVemosdkFunctions / sizeof kVemosdkFunctions[0]) - 1;
 static_assert(kFunctionCount == 141, "the module has 141 functions");
 
-// A sub-table whose subsystem is not part of this build yet: reading any
-// field of it raises "not available".
-void pushUnavailableTable(lua_State* L) {
-  lua_newtable(L);
-  lua_createtable(L, 0, 1);
-  lua_pushcfunction(L, notAvailable);
-  lua_setfield(L, -2, "__index");
-  lua_setmetatable(L, -2);
-}
-
 }  // namespace
 
 static_assert(sizeof(lua_Integer) == 8 && sizeof(lua_Number) == 8, "Lua with 64-bit integers and floats");
@@ -209,7 +201,7 @@ extern "C" int luaopen_vemosdk(lua_State* L) {
   luaL_checkversion(L);
   lua_createtable(L, 0, kFunctionCount);
   luaL_setfuncs(L, kVemosdkFunctions, 0);
-  pushUnavailableTable(L);  // the sensitive-word trie
+  LuaSensitiveWords::pushSensitiveWordsTable(L);
   lua_setfield(L, -2, "sensitive_words");
   LuaFst::pushFstTable(L);
   lua_setfield(L, -2, "fst");
