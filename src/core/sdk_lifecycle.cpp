@@ -6,6 +6,9 @@
 #include "core/sdk_context.h"
 #include "core/sdk_runtime.h"
 #include "core/thread_pool.h"
+#include "crash/hardware/hardware_entries.h"
+#include "crash/hardware/hardware_info.h"
+#include "http/network_state.h"
 #include "http/http.h"
 #include "lua/sdk_modules.h"
 
@@ -40,8 +43,11 @@ void buildContext(HWND window, const char* app_version, const char* init_args) {
 // Selects Schannel and creates HttpManager, whose download thread starts at once.
 void startHttp() { vmsdk_http_global_init(); }
 
+// Starts the WMI queries on their own thread (once per process); from now on
+// the download engine reads the real network state.
 void startHardwareInfo() {
-  // TODO(crash): HardwareInfo::getInstance()->init() starts the WMI queries.
+  HardwareInfo::getInstance()->init();
+  VemoSDKHttp::set_network_state_source(hardware_network_state);
 }
 
 void vemosdk_init_vendors() {

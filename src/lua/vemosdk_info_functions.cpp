@@ -19,21 +19,35 @@
 #include "core/text_convert.h"
 #include "http/json_ptr.h"
 #include "lua/vemosdk_core_functions.h"
+#include "lua/vemosdk_module.h"
 
 namespace VemoSDK::LuaCore {
 
 namespace {
 
-// What the scripts may ask get_support_functions about, in this order.
-constexpr const char* kSupportedFeatures[] = {
-    "http_stop",          "make_dirs",
-    "start_download",     "http_download_range",
-    "http_cert_pin",      "get_screen_refresh_rate",
-    "batch_file_operation", "file_dir_operation",
-    "sysinfo_memory_info", "get_disk_info_async",
-    "support_file_batch_operation_base_path", "media_record",
-    "support_multi_download_request", "add_local_notification",
-    "init_jf_file_cache",
+// What the scripts may ask get_support_functions about, in this order, each
+// with the function whose presence it promises: a feature is listed only
+// when that function is built in.
+struct SupportedFeature {
+  const char* feature;
+  const char* function;
+};
+constexpr SupportedFeature kSupportedFeatures[] = {
+    {"http_stop", "http_stop_file"},
+    {"make_dirs", "make_dirs"},
+    {"start_download", "http_get_file"},
+    {"http_download_range", "http_get_file"},
+    {"http_cert_pin", "http_add_cert_pin"},
+    {"get_screen_refresh_rate", "get_screen_refresh_rate"},
+    {"batch_file_operation", "batch_copy"},
+    {"file_dir_operation", "list_dir_ex"},
+    {"sysinfo_memory_info", "sysinfo_memory_info"},
+    {"get_disk_info_async", "get_disk_info_async"},
+    {"support_file_batch_operation_base_path", "batch_copy"},
+    {"media_record", "media_start_record"},
+    {"support_multi_download_request", "submit_download_list"},
+    {"add_local_notification", "add_local_notification"},
+    {"init_jf_file_cache", "init_jf_file_cache"},
 };
 
 void pushString(lua_State* L, const std::string& text) { lua_pushlstring(L, text.data(), text.size()); }
@@ -68,7 +82,8 @@ int getLuaResLocation(lua_State* L) {
 
 int getSupportFunctions(lua_State* L) {
   JsonPtr features(cJSON_CreateObject());
-  for (const char* feature : kSupportedFeatures) cJSON_AddTrueToObject(features.get(), feature);
+  for (const SupportedFeature& entry : kSupportedFeatures)
+    if (vemosdk_function_works(entry.function)) cJSON_AddTrueToObject(features.get(), entry.feature);
   pushUnformatted(L, features.get());
   return 1;
 }

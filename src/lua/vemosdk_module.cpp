@@ -8,6 +8,7 @@
 #include "lua/vemosdk_batch_functions.h"
 #include "lua/vemosdk_core_functions.h"
 #include "lua/vemosdk_file_functions.h"
+#include "lua/vemosdk_hardware_functions.h"
 #include "lua/vemosdk_http_functions.h"
 #include "lua/vemosdk_keystore_functions.h"
 #include "lua/vemosdk_lread.h"
@@ -17,6 +18,8 @@
 #include "lua/vemosdk_webview_functions.h"
 
 #include <lua.hpp>
+
+#include <cstring>
 
 namespace {
 
@@ -76,13 +79,13 @@ const luaL_Reg kVemosdkFunctions[] = {
     {"sysinfo_ip_addr", LuaProbes::ipAddr},
     {"sysinfo_app_version_name", LuaProbes::appVersionName},
     {"get_support_functions", LuaCore::getSupportFunctions},
-    {"sysinfo_cpu_usage", notAvailable},
-    {"sysinfo_memory", notAvailable},
-    {"sysinfo_launch_time", notAvailable},
+    {"sysinfo_cpu_usage", LuaHardware::cpuUsage},
+    {"sysinfo_memory", LuaHardware::memory},
+    {"sysinfo_launch_time", LuaHardware::launchTime},
     {"sysinfo_time_zone", LuaProbes::timeZone},
-    {"network_current_state", notAvailable},
+    {"network_current_state", LuaHardware::networkCurrentState},
     {"is_passive_mode", LuaCore::isPassiveMode},
-    {"get_screen_refresh_rate", notAvailable},
+    {"get_screen_refresh_rate", LuaHardware::screenRefreshRate},
     {"timer_once", LuaCore::timerOnce},
     // files
     {"writefile", LuaFiles::writefile},
@@ -157,10 +160,10 @@ const luaL_Reg kVemosdkFunctions[] = {
     {"get_resources_path", LuaCore::getResourcesPath},
     {"get_paths", LuaCore::getPaths},
     // hardware information and the game
-    {"get_cpu_info_async", notAvailable},
-    {"get_gpu_info_async", notAvailable},
-    {"get_computer_info_async", notAvailable},
-    {"get_disk_info_async", notAvailable},
+    {"get_cpu_info_async", LuaHardware::cpuInfo},
+    {"get_gpu_info_async", LuaHardware::gpuInfo},
+    {"get_computer_info_async", LuaHardware::computerInfo},
+    {"get_disk_info_async", LuaHardware::diskInfo},
     {"get_command_line", LuaCore::getCommandLine},
     {"switch_to_game", LuaSystem::switchToGame},
     {"FLOATER", notAvailable},
@@ -194,6 +197,12 @@ constexpr int kFunctionCount = static_cast<int>(sizeof kVemosdkFunctions / sizeo
 static_assert(kFunctionCount == 141, "the module has 141 functions");
 
 }  // namespace
+
+bool vemosdk_function_works(const char* name) {
+  for (const luaL_Reg* entry = kVemosdkFunctions; entry->name; ++entry)
+    if (std::strcmp(entry->name, name) == 0) return entry->func != notAvailable;
+  return false;
+}
 
 static_assert(sizeof(lua_Integer) == 8 && sizeof(lua_Number) == 8, "Lua with 64-bit integers and floats");
 

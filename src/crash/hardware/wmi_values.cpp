@@ -1,0 +1,62 @@
+#include "crash/hardware/wmi_values.h"
+
+#include <cstdlib>
+
+#include "core/text_convert.h"
+#include "crash/hardware/hardware_records.h"
+
+namespace VemoSDK {
+
+namespace {
+
+// A VARIANT that is cleared however the read ends.
+struct Variant {
+  VARIANT value;
+  Variant() { VariantInit(&value); }
+  ~Variant() { VariantClear(&value); }
+  Variant(const Variant&) = delete;
+  Variant& operator=(const Variant&) = delete;
+};
+
+}  // namespace
+
+HRESULT wmi_text(IWbemClassObject* object, const wchar_t* name, std::string& out) {
+  Variant property;
+  HRESULT result = object->Get(name, 0, &property.value, nullptr, nullptr);
+  if (FAILED(result)) return result;
+  out.clear();
+  if (property.value.vt == VT_NULL || property.value.vt == VT_EMPTY) return S_OK;
+  if (property.value.vt != VT_BSTR) return WBEM_E_TYPE_MISMATCH;
+  out = wstring_to_utf8(std::wstring(property.value.bstrVal, SysStringLen(property.value.bstrVal)));
+  utf8_truncate(out, kHardwareTextLimit);
+  return S_OK;
+}
+
+HRESULT wmi_number(IWbemClassObject* object, const wchar_t* name, std::int64_t& out) {
+  Variant property;
+  HRESULT result = object->Get(name, 0, &property.value, nullptr, nullptr);
+  if (FAILED(result)) return result;
+  const VARIANT& v = property.value;
+  switch (v.vt) {
+    case VT_NULL:
+    case VT_EMPTY: out = 0; return S_OK;
+    case VT_I1: out = v.cVal; return S_OK;
+    case VT_UI1: out = v.bVal; return S_OK;
+    case VT_I2: out = v.iVal; return S_OK;
+    case VT_UI2: out = v.uiVal; return S_OK;
+    case VT_I4:
+    case VT_INT: out = v.lVal; return S_OK;
+    case VT_UI4:
+    case VT_UINT: out = v.ulVal; return S_OK;
+    case VT_I8: out = v.llVal; return S_OK;
+    case VT_UI8: out = static_cast<std::int64_t>(v.ullVal); return S_OK;
+    case VT_BSTR: {
+      wchar_t* end = nullptr;
+      out = static_cast<std::int64_t>(std::wcstoull(v.bstrVal, &end, 10));
+      return end != v.bstrVal ? S_OK : static_cast<HRESULT>(WBEM_E_TYPE_MISMATCH);
+    }
+    default: return WBEM_E_TYPE_MISMATCH;
+  }
+}
+
+}  // namespace VemoSDK
