@@ -12,6 +12,7 @@
 #include "lua/vemosdk_http_functions.h"
 #include "lua/vemosdk_keystore_functions.h"
 #include "lua/vemosdk_lread.h"
+#include "lua/vemosdk_media_functions.h"
 #include "lua/vemosdk_probe_functions.h"
 #include "lua/vemosdk_process_functions.h"
 #include "lua/vemosdk_system_functions.h"
@@ -133,11 +134,11 @@ const luaL_Reg kVemosdkFunctions[] = {
     {"is_build_in_webview_available", notAvailable},
     {"webview_load_url", notAvailable},
     // voice media
-    {"media_start_record", notAvailable},
-    {"media_stop_record", notAvailable},
-    {"media_start_play", notAvailable},
-    {"media_stop_play", notAvailable},
-    {"media_delete", notAvailable},
+    {"media_start_record", LuaMedia::startRecord},
+    {"media_stop_record", LuaMedia::stopRecord},
+    {"media_start_play", LuaMedia::startPlay},
+    {"media_stop_play", LuaMedia::stopPlay},
+    {"media_delete", LuaMedia::deleteRecords},
     // core
     {"os", LuaCore::os},
     {"abi", LuaCore::abi},
