@@ -114,6 +114,21 @@ TEST_F(KeyStoreFile, AClearedStoreIsEmptyAfterARestart) {
   EXPECT_FALSE(open()->get("a"));
 }
 
+TEST_F(KeyStoreFile, WithoutAFolderNothingIsKeptOrWritten) {
+  KeyStore early([] { return std::string(); });
+  EXPECT_FALSE(early.set("a", "b"));
+  EXPECT_FALSE(early.get("a"));
+  early.clear();
+  EXPECT_FALSE(exists("config.dat"));
+  // Once there is a folder, the store on disk is read after all.
+  ASSERT_TRUE(open()->set("a", "on disk"));
+  std::string folder;
+  KeyStore later([&folder] { return folder; });
+  EXPECT_FALSE(later.get("a"));
+  folder = dir.path();
+  EXPECT_EQ("on disk", later.get("a").value_or("<missing>"));
+}
+
 HANDLE start_probe(const std::string& folder) {
   std::string line = "\"" + vemo::test::test_bin_dir() + "\\keystore_probe.exe\" \"" + folder + "\"";
   std::wstring command(line.begin(), line.end());  // the test paths are ASCII

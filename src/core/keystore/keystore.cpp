@@ -57,9 +57,10 @@ KeyStore::Json KeyStore::freshStore() const {
   return store;
 }
 
-void KeyStore::load() {
-  if (store_) return;
+bool KeyStore::load() {
+  if (store_) return true;
   std::string folder = folder_();
+  if (folder.empty()) return false;
   std::string path = store_path(folder, "config.dat");
   if (std::optional<std::string> text = read_store_file(path)) {
     store_.reset(cJSON_Parse(text->c_str()));
@@ -77,13 +78,14 @@ void KeyStore::load() {
       store_ = std::move(imported);
       save();
       vemo_delete_file(ini_path.c_str());
-      return;
+      return true;
     }
   }
   if (!cJSON_IsObject(store_.get()) || !bound_here(store_.get())) {
     store_ = freshStore();
     save();
   }
+  return true;
 }
 
 void KeyStore::save() {
@@ -94,7 +96,7 @@ void KeyStore::save() {
 
 std::optional<std::string> KeyStore::get(const std::string& key) {
   std::lock_guard<std::mutex> hold(lock_);
-  load();
+  if (!load()) return std::nullopt;
   const cJSON* item = cJSON_GetObjectItem(store_.get(), key.c_str());
   if (!cJSON_IsString(item)) return std::nullopt;
   return std::string(item->valuestring);
@@ -102,7 +104,7 @@ std::optional<std::string> KeyStore::get(const std::string& key) {
 
 bool KeyStore::set(const std::string& key, const std::string& value) {
   std::lock_guard<std::mutex> hold(lock_);
-  load();
+  if (!load()) return false;
   Json changed(cJSON_Duplicate(store_.get(), 1));
   if (!changed) return false;
   cJSON* text = cJSON_CreateString(value.c_str());
@@ -119,13 +121,14 @@ bool KeyStore::set(const std::string& key, const std::string& value) {
 
 void KeyStore::remove(const std::string& key) {
   std::lock_guard<std::mutex> hold(lock_);
-  load();
+  if (!load()) return;
   cJSON_DeleteItemFromObject(store_.get(), key.c_str());
   save();
 }
 
 void KeyStore::clear() {
   std::lock_guard<std::mutex> hold(lock_);
+  if (folder_().empty()) return;
   store_.reset(cJSON_CreateObject());
   save();
 }

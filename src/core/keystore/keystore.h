@@ -40,7 +40,9 @@ private:
   };
   using Json = std::unique_ptr<cJSON, JsonDeleter>;
 
-  void load();  // under the lock
+  // Under the lock. False before there is a folder (no SDK context yet):
+  // nothing is read, kept or written then.
+  bool load();
   void save();  // under the lock
   Json freshStore() const;
 
