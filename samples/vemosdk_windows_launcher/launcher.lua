@@ -2,6 +2,7 @@
 local sdk = require 'vemosdk_lua.vemosdk'
 local update = require 'vemosdk_windows_launcher.launcher_update'
 local download = require 'vemosdk_windows_launcher.update_download'
+local page = require 'vemosdk_windows_launcher.launcher_page'
 
 local M = {}
 
@@ -20,17 +21,25 @@ function M.check_for_launcher_update()
   _launcher.set_close_action("tray")
   _launcher.show_main_window()
   _vemosdk.log("launcher.lua: main window shown after " .. sdk.tick_count() .. " ticks")
+  page.open()
   -- Without a local update source, a download server may offer one; the
   -- player has the window meanwhile.
   if not staged then
-    download.check(update.setting, update.installed_version(), update.newer, function(done)
-      if not done then return end
+    download.on_progress = page.set_progress
+    local asked = download.check(update.setting, update.installed_version(), update.newer, function(done)
+      if not done then
+        page.finish("The game files are up to date")
+        return
+      end
       if update.own_files_staged() then
         update.hand_over_to_updater()
       else
         _vemosdk.log("launcher.lua: the new files are applied at the next start")
       end
     end)
+    if not asked then page.set_progress("No update server is configured", 0, 0, true) end
+  else
+    page.set_progress("New files are staged", 1, 1, true)
   end
 end
 

@@ -12,6 +12,13 @@ local json = _vemosdk_lua_cjson
 
 local M = {}
 
+-- Set by the caller to follow the download: on_progress(text, done, total, finished).
+M.on_progress = nil
+
+local function report(text, done, total, finished)
+  if M.on_progress then M.on_progress(text, done, total, finished) end
+end
+
 local function log(text)
   _vemosdk.log("update_download.lua: " .. text)
 end
@@ -78,12 +85,14 @@ local function download_files(manifest, base_url, on_done)
       if not removed then log("could not remove .update: " .. tostring(code) .. " " .. tostring(message)) end
       log(string.format("update %s failed: %d of %d files did not arrive intact, first %s", manifest.version,
                         #failed, #items, failed[1]))
+      report("The update failed", done, #items, true)
       on_done(false)
       return
     end
     _vemosdk.writefile(staging .. "files_version.txt", manifest.version .. "\n", 0, 1)
     log(string.format("update %s staged: %d files, %d bytes checked and waiting in .update", manifest.version,
                       #items, total_bytes))
+    report("Version " .. manifest.version .. " is ready", #items, #items, true)
     on_done(true)
   end
   batches[batch_id] = function(list)
@@ -101,6 +110,8 @@ local function download_files(manifest, base_url, on_done)
       end
     end
     log(string.format("progress %d/%d files, %d/%d bytes", done, #items, done_bytes + receiving, total_bytes))
+    report(string.format("Downloading version %s: %d of %d files", manifest.version, done, #items), done, #items,
+           false)
     if done == #items then finish() end
   end
   log(string.format("downloading %d files (%d bytes) of version %s", #items, total_bytes, manifest.version))

@@ -131,7 +131,7 @@ const luaL_Reg kVemosdkFunctions[] = {
     {"webview_callback_js", LuaWebView::webviewCallbackJs},
     {"webview_call_js", notAvailable},
     {"webview_operator", notAvailable},
-    {"is_build_in_webview_available", notAvailable},
+    {"is_build_in_webview_available", LuaWebView::isBuildInWebviewAvailable},
     {"webview_load_url", notAvailable},
     // voice media
     {"media_start_record", LuaMedia::startRecord},

@@ -62,6 +62,13 @@ int webviewIsOpened(lua_State* L) {
   return 1;
 }
 
+int isBuildInWebviewAvailable(lua_State* L) {
+  int found = WebViewRuntimeDiscovery::check();
+  lua_pushboolean(L, found == 1);
+  lua_pushinteger(L, found);
+  return 2;
+}
+
 int webviewCallbackJs(lua_State* L) {
   std::string cbid = luaL_checkstring(L, 1);
   std::string text = luaL_checkstring(L, 2);

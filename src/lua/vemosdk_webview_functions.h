@@ -1,6 +1,6 @@
 #pragma once
-// The _vemosdk functions that open a page in the host window, close it, and
-// answer its calls.
+// The _vemosdk functions that open a page in the host window, close it,
+// answer its calls, and say whether a browser runtime is there.
 struct lua_State;
 
 namespace VemoSDK::LuaWebView {
@@ -9,5 +9,6 @@ int webviewOpen(lua_State* L);
 int webviewClose(lua_State* L);
 int webviewIsOpened(lua_State* L);
 int webviewCallbackJs(lua_State* L);
+int isBuildInWebviewAvailable(lua_State* L);
 
 }  // namespace VemoSDK::LuaWebView

@@ -41,7 +41,8 @@ VemoWebView::VemoWebView(HWND parent, const std::string& url, int left, int top,
   const wchar_t* agent = setting<wchar_t>(settings, "user_agent");
   if (agent && *agent) userAgent_ = agent;
   userDataFolders_ = std::make_unique<WebViewUserDataFolder>(runtimeFolder_);
-  filesEnvFolder_ = userDataFolders_->folder() + L"\\files_env\\";
+  filesEnvFolder_ = userDataFolders_->folder() + L"files_env\\";
+  vemo_debug_printf("wv===>user data folder: %s\n", wstring_to_utf8(userDataFolders_->folder()).c_str());
   const char* injection = setting<char>(settings, "injection");
   const char* options = setting<char>(settings, "options");
   pageData_ = std::make_unique<WebViewPageData>(injection ? injection : "{}", options ? options : "{}");

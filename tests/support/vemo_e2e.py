@@ -145,9 +145,10 @@ class ProgramFolder:
         return False
 
 
-def probe_window(window_class, title, child=None, post=None, click=False):
+def probe_window(window_class, title, child=None, post=None, click=False, click_at=None):
     """What window_probe finds of a top-level window: a dict, with
-    "found" false when there is none. click presses the child button."""
+    "found" false when there is none. click presses the child button;
+    click_at (x, y) clicks the mouse at that point of the client area."""
     args = ["wine", tool_path("window_probe.exe"), window_class, title]
     if child is not None:
         args += ["--child", str(child)]
@@ -155,6 +156,8 @@ def probe_window(window_class, title, child=None, post=None, click=False):
         args += ["--post", str(post)]
     if click:
         args += ["--click", "1"]
+    if click_at is not None:
+        args += ["--click-at", "%d,%d" % tuple(click_at)]
     result = subprocess.run(args, stdin=subprocess.DEVNULL, capture_output=True, timeout=60)
     lines = result.stdout.decode("utf-8", errors="replace").strip().splitlines()
     if not lines:
