@@ -16,8 +16,8 @@
 #include <sstream>
 #include <string>
 
-#include "core/exports.h"
 #include "core/text_convert.h"
+#include "sdk/exports.h"
 
 namespace {
 

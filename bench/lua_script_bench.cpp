@@ -10,7 +10,7 @@
 #include <string>
 
 #include "core/text_convert.h"
-#include "core/exports.h"
+#include "sdk/exports.h"
 
 int wmain(int argc, wchar_t** argv) {
   if (argc < 2) {

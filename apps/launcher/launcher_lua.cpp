@@ -7,11 +7,11 @@
 #include "tray_icon.h"
 
 #include "core/debug_log.h"
-#include "core/exports.h"
 #include "core/path_utils.h"
 #include "core/text_convert.h"
 #include "lua/lua_not_available.h"
 #include "lua/sdk_modules.h"
+#include "sdk/exports.h"
 
 #include <lua.hpp>
 #include <shlobj.h>

@@ -11,12 +11,12 @@
 #include "updater_state.h"
 #include "updater_window.h"
 
-#include "core/exports.h"
 #include "core/instance_lock.h"
 #include "core/path_utils.h"
 #include "core/text_convert.h"
 #include "http/update_merge.h"
 #include "lua/lua_host.h"
+#include "sdk/exports.h"
 
 #include <objbase.h>
 

@@ -9,7 +9,7 @@
 #include <string>
 
 #include "core/debug_log_file.h"
-#include "core/file_utils.h"
+#include "core/disk_space.h"
 #include "core/text_convert.h"
 
 namespace {

@@ -104,8 +104,3 @@ int vemo_delete_file(const char* path) {
   return DeleteFileW(to_long_path(std::string(path)).c_str()) ? 0 : -1;
 }
 
-std::uint64_t get_disk_free_space(const char* root) {
-  ULARGE_INTEGER available, total, free_total;
-  if (!root || !GetDiskFreeSpaceExA(root, &available, &total, &free_total)) return 0;
-  return std::min(available.QuadPart, free_total.QuadPart);
-}

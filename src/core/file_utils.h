@@ -28,6 +28,3 @@ int vemo_delete_file(const char* path);
 std::wstring create_dirs_for_path(const std::string& path);
 std::wstring create_dirs_for_path_w(const std::wstring& path);
 
-// Bytes free on the drive of an ANSI root such as "C:\": the smaller of what
-// the caller may use and what the drive has; 0 on failure.
-std::uint64_t get_disk_free_space(const char* root);

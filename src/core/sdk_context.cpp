@@ -158,6 +158,13 @@ bool set_custom_sub_dir(const std::string& sub_dir, int rm_sub_dir_on_start) {
   return true;
 }
 
+std::string vemosdk_get_resources_path() {
+  return vemosdk_get_resources_path_or([] {
+    VemoSDKContextPtr context = vemosdk_get_context();
+    return context ? context->program_dir : get_program_dir();
+  });
+}
+
 std::string vemosdk_get_paths() {
   VemoSDKContextPtr context = vemosdk_get_context();
   std::vector<wchar_t> current(kMaxLongPath, L'\0');

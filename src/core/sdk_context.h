@@ -43,6 +43,9 @@ VemoSDKContextPtr vemosdk_get_context();  // null before the first start-up
 // symbolic link, or without a context.
 bool set_custom_sub_dir(const std::string& sub_dir, int rm_sub_dir_on_start);
 
+// The resource path; the program folder when none was set.
+std::string vemosdk_get_resources_path();
+
 // {"program_dir", "program_data_dir", "program_private_dir", "program_current_dir"} as formatted JSON.
 std::string vemosdk_get_paths();
 

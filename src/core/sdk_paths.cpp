@@ -5,7 +5,6 @@
 
 #include "core/debug_log.h"
 #include "core/path_utils.h"
-#include "core/sdk_context.h"
 #include "core/text_convert.h"
 
 namespace {
@@ -59,12 +58,9 @@ bool setWebviewPath(const char* path) {
 
 }  // namespace VemoSDK
 
-std::string vemosdk_get_resources_path() {
+std::string vemosdk_get_resources_path_or(std::string (*fallback)()) {
   std::lock_guard<std::mutex> lock(g_lock);
-  if (g_resource_path.empty()) {
-    VemoSDKContextPtr context = vemosdk_get_context();
-    g_resource_path = context ? context->program_dir : get_program_dir();
-  }
+  if (g_resource_path.empty()) g_resource_path = fallback();
   return g_resource_path;
 }
 

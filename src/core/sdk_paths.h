@@ -16,8 +16,9 @@ bool setWebviewPath(const char* path);  // kept in its long-path form
 
 }  // namespace VemoSDK
 
-// The resource path; the program folder when none was set.
-std::string vemosdk_get_resources_path();
+// The resource path; when none was set, what fallback answers, kept from
+// then on.
+std::string vemosdk_get_resources_path_or(std::string (*fallback)());
 std::string vemosdk_get_sdkconfig_path();  // empty when none was set
 std::string vemosdk_get_vendors_path();    // empty when none was set
 std::wstring vemosdk_get_webview_path();   // empty when none was set

@@ -2,6 +2,8 @@
 
 #include <atomic>
 
+#include "core/debug_log.h"
+
 namespace {
 
 std::atomic<HWND> g_main_window{nullptr};
@@ -25,5 +27,11 @@ void setOwnedLuaState(lua_State* L) { g_owned_state.store(L); }
 
 int tickMode() { return g_tick_mode.load(); }
 void setTickMode(int mode) { g_tick_mode.store(mode); }
+
+int isPassiveMode() {
+  int passive = tickMode() == 0 ? 1 : 0;
+  vemo_debug_printf("vemosdk_is_passive_mode: %d\n", passive);
+  return passive;
+}
 
 }  // namespace VemoSDK

@@ -6,6 +6,9 @@
 
 struct lua_State;
 
+// The SDK's version, as vemosdk_version and the scripts see it.
+constexpr char kSdkVersion[] = "3.0.14";
+
 // Runs callback(argument) on the host's UI thread.
 using vemosdk_main_thread_callback = void (*)(void* argument);
 using vemosdk_main_thread_handler = void (*)(vemosdk_main_thread_callback callback, void* argument);
@@ -28,5 +31,7 @@ void setOwnedLuaState(lua_State* L);
 // 0 while the host drives the tick (always, in this SDK).
 int tickMode();
 void setTickMode(int mode);
+// 1 while the host drives the tick, which is always the case here.
+int isPassiveMode();
 
 }  // namespace VemoSDK

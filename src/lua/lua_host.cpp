@@ -1,7 +1,7 @@
 #include "lua/lua_host.h"
 
 #include "core/debug_log.h"
-#include "core/exports.h"
+#include "core/lua_error.h"
 
 #include <lua.hpp>
 
@@ -83,7 +83,7 @@ void run_lua_chunk(lua_State* L, const char* text, size_t length, const char* ch
 
 int lua_error_traceback(lua_State* L) {
   // Reports the error and leaves its text with the traceback on top.
-  vemosdk_on_lua_error(L);
+  VemoSDK::onLuaError(L);
   const char* message = lua_tostring(L, 1);
   std::printf("trace back = %s \n", message ? message : lua_tostring(L, -1));
   return 1;

@@ -9,14 +9,14 @@
 #include <cstring>
 #include <string>
 
-#include "core/exports.h"
 #include "core/path_utils.h"
 #include "core/sdk_context.h"
-#include "core/sdk_lifecycle.h"
 #include "core/sdk_paths.h"
+#include "core/sdk_runtime.h"
 #include "core/sdkconfig.h"
 #include "core/system_clock.h"
 #include "core/text_convert.h"
+#include "core/thread_pool.h"
 #include "http/json_ptr.h"
 #include "lua/vemosdk_core_functions.h"
 #include "lua/vemosdk_module.h"
@@ -96,7 +96,7 @@ int isPassiveMode(lua_State* L) {
 int timerOnce(lua_State* L) {
   lua_Integer id = luaL_checkinteger(L, 1);
   lua_Number seconds = luaL_checknumber(L, 2);
-  vemosdk_timer_once(static_cast<intptr_t>(static_cast<int32_t>(id)), static_cast<float>(seconds));
+  VemoSDK::timerOnce(static_cast<int32_t>(id), static_cast<float>(seconds));
   return 0;
 }
 
@@ -111,7 +111,7 @@ int abi(lua_State* L) {
 }
 
 int binVersion(lua_State* L) {
-  lua_pushstring(L, vemosdk_version());
+  lua_pushstring(L, kSdkVersion);
   return 1;
 }
 
@@ -127,7 +127,7 @@ int systemMs(lua_State* L) {
 
 int sdkinfoGetVersionName(lua_State* L) {
   const char* name = luaL_checkstring(L, 1);
-  lua_pushstring(L, std::strcmp(name, "VEMOSDK") == 0 ? vemosdk_version() : "");
+  lua_pushstring(L, std::strcmp(name, "VEMOSDK") == 0 ? kSdkVersion : "");
   return 1;
 }
 

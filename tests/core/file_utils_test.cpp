@@ -6,6 +6,7 @@
 
 #include <cstdlib>
 
+#include "core/disk_space.h"
 #include "core/path_utils.h"
 #include "core/raii.h"
 #include "core/text_convert.h"

@@ -1,11 +1,11 @@
 // Native-call tasks reaching Lua through the tick, their JSON arguments
 // decoded by the scripts' "FOREIGN_JSON_DECODE", and the stat posts.
-#include "core/native_call_task.h"
+#include "sdk/native_call_task.h"
 
-#include "core/exports.h"
 #include "core/json_object.h"
 #include "core/lua_posts.h"
 #include "core/lua_task_queue.h"
+#include "sdk/exports.h"
 #include "lua_values.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 // The exported posting and driving functions, through the process-wide queue.
-#include "core/exports.h"
 #include "core/lua_task_queue.h"
+#include "sdk/exports.h"
 
 #include "lua_values.h"
 

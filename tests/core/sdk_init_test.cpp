@@ -1,7 +1,7 @@
 // SDK start-up on a host state, on the SDK-owned state, and the small
 // life-cycle exports around it.
-#include "core/exports.h"
 #include "core/sdk_context.h"
+#include "sdk/exports.h"
 
 #include "lua_values.h"
 #include "test_support.h"

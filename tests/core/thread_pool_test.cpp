@@ -4,9 +4,9 @@
 #include "core/thread_pool.h"
 
 #include "core/debug_log.h"
-#include "core/exports.h"
 #include "core/lua_task_queue.h"
 #include "core/raii.h"
+#include "sdk/exports.h"
 #include "lua_values.h"
 
 #include <gtest/gtest.h>

@@ -17,9 +17,9 @@
 #include <cstring>
 #include <string>
 
-#include "core/exports.h"
 #include "core/instance_lock.h"
 #include "core/text_convert.h"
+#include "sdk/exports.h"
 
 namespace {
 

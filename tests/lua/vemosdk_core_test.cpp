@@ -1,7 +1,7 @@
 // The core functions of the _vemosdk module, called from Lua.
 #include "core/debug_log.h"
-#include "core/exports.h"
 #include "core/lua_task_queue.h"
+#include "sdk/exports.h"
 
 #include "test_support.h"
 #include "vemosdk_fixture.h"

@@ -3,7 +3,7 @@
 // waiting, and `run`, which gives a chunk's results as text.
 #include <windows.h>
 
-#include "core/exports.h"
+#include "sdk/exports.h"
 
 #include "lua_values.h"
 

@@ -11,8 +11,8 @@
 #include <cstdio>
 #include <string>
 
-#include "core/exports.h"
 #include "core/text_convert.h"
+#include "sdk/exports.h"
 
 namespace {
 

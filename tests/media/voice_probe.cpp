@@ -13,7 +13,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "core/exports.h"
+#include "sdk/exports.h"
 #include "lua_values.h"
 #include "media/voice_media.h"
 

@@ -24,7 +24,4 @@ lua_State* createOwnedLuaState();
 // Runs the scripts' tick on the SDK-owned state: -1 without one, else 0.
 int tickNative();
 
-// 1 while the host drives the tick, which is always the case here.
-int isPassiveMode();
-
 }  // namespace VemoSDK

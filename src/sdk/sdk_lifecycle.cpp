@@ -1,4 +1,4 @@
-#include "core/sdk_lifecycle.h"
+#include "sdk/sdk_lifecycle.h"
 
 #include "core/debug_log.h"
 #include "core/file_utils.h"
@@ -139,12 +139,6 @@ int tickNative() {
   if (luaL_loadstring(L, kNativeTickChunk) == LUA_OK) lua_pcall(L, 0, 0, 0);
   lua_settop(L, top);
   return 0;
-}
-
-int isPassiveMode() {
-  int passive = tickMode() == 0 ? 1 : 0;
-  vemo_debug_printf("vemosdk_is_passive_mode: %d\n", passive);
-  return passive;
 }
 
 }  // namespace VemoSDK

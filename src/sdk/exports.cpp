@@ -1,17 +1,14 @@
 // Thin C entry points of the SDK; the work is done in C++ behind them.
-#include "core/exports.h"
+#include "sdk/exports.h"
 
 #include "core/debug_log.h"
 #include "core/lua_error.h"
 #include "core/lua_posts.h"
 #include "core/lua_task_queue.h"
-#include "core/sdk_lifecycle.h"
+#include "core/sdk_runtime.h"
 #include "core/thread_pool.h"
 #include "lua/winmutex/winmutex_module.h"
-
-namespace {
-constexpr char kSdkVersion[] = "3.0.14";
-}
+#include "sdk/sdk_lifecycle.h"
 
 VEMOSDK_EXPORT void vemosdk_init(lua_State* L, HWND window, const char* app_version) {
   VemoSDK::initWithArgs(L, window, app_version, nullptr);

@@ -1,4 +1,4 @@
-#include "core/native_call_task.h"
+#include "sdk/native_call_task.h"
 
 #include <lua.hpp>
 
