@@ -15,6 +15,7 @@
 
 #include "crash/hardware/hardware_info.h"
 #include "crash/hardware/network_state_probe.h"
+#include "crash/hardware/wmi_values.h"
 
 namespace {
 
@@ -113,6 +114,40 @@ TEST(HardwareAnswers, ErrorTextsNameTheCode) {
   EXPECT_EQ("System error. Error code = ffffffff", error.message);
   EXPECT_EQ(-1, error.code);
   EXPECT_LE(hardware_error(std::string(300, 'x').c_str(), 1).message.size(), 99u);
+}
+
+TEST(WmiValues, TypesAreCheckedAndTextsCutBetweenCharacters) {
+  VARIANT value;
+  VariantInit(&value);
+  std::string text;
+  std::int64_t number = -5;
+  value.vt = VT_I4;
+  value.lVal = -2;  // an unsigned 32-bit property arrives like this
+  EXPECT_EQ(WBEM_E_TYPE_MISMATCH, text_of_variant(value, text));
+  EXPECT_EQ(S_OK, number_of_variant(value, number));
+  EXPECT_EQ(-2, number);
+  value.vt = VT_NULL;
+  EXPECT_EQ(S_OK, text_of_variant(value, text));
+  EXPECT_EQ("", text);
+  EXPECT_EQ(S_OK, number_of_variant(value, number));
+  EXPECT_EQ(0, number);
+  // 40 three-byte characters: cut at 99 bytes, on a character boundary.
+  std::wstring wide(40, L'\x4e2d');
+  value.vt = VT_BSTR;
+  value.bstrVal = SysAllocString(wide.c_str());
+  EXPECT_EQ(S_OK, text_of_variant(value, text));
+  EXPECT_EQ(99u, text.size());
+  EXPECT_EQ("\xe4\xb8\xad", text.substr(96));
+  EXPECT_EQ(WBEM_E_TYPE_MISMATCH, number_of_variant(value, number));
+  VariantClear(&value);
+  value.vt = VT_BSTR;
+  value.bstrVal = SysAllocString(L"8589934592");  // 64-bit values come as text
+  EXPECT_EQ(S_OK, number_of_variant(value, number));
+  EXPECT_EQ(8589934592LL, number);
+  VariantClear(&value);
+  value.vt = VT_DISPATCH;
+  value.pdispVal = nullptr;
+  EXPECT_EQ(WBEM_E_TYPE_MISMATCH, number_of_variant(value, number));
 }
 
 // The video adapters as a synchronous query of this test's own sees them.

@@ -4,10 +4,12 @@
 
 #include <windows.h>
 
+#include <cstring>
 #include <regex>
 #include <string>
 
 #include "core/md5.h"
+#include "crash/probes/adapters.h"
 #include "crash/probes/machine_identity.h"
 #include "crash/probes/system_probes.h"
 
@@ -79,6 +81,19 @@ TEST(ProcessTimes, CreationTimeIsUtcMillisecondsWithoutALocalDetour) {
   EXPECT_EQ(-1, vmsdk_process_creation_time(0xFFFFFFF0));
   EXPECT_EQ(0u, vmsdk_get_install_time() % 1000);
   EXPECT_GT(vmsdk_get_update_time(), 1500000000000ull);
+}
+
+TEST(IpAddress, TheFirstAddressThatIsNotZero) {
+  IP_ADAPTER_INFO first = {}, second = {};
+  IP_ADDR_STRING second_more = {};
+  std::strcpy(first.IpAddressList.IpAddress.String, "0.0.0.0");
+  std::strcpy(second.IpAddressList.IpAddress.String, "0.0.0.0");
+  std::strcpy(second_more.IpAddress.String, "192.168.1.20");
+  second.IpAddressList.Next = &second_more;
+  EXPECT_FALSE(first_ip_address(&first));
+  first.Next = &second;
+  EXPECT_EQ("192.168.1.20", first_ip_address(&first).value_or("none"));
+  EXPECT_FALSE(first_ip_address(nullptr));
 }
 
 TEST(SystemProbes, AnswerFromTheMachine) {

@@ -20,23 +20,16 @@ struct Variant {
 
 }  // namespace
 
-HRESULT wmi_text(IWbemClassObject* object, const wchar_t* name, std::string& out) {
-  Variant property;
-  HRESULT result = object->Get(name, 0, &property.value, nullptr, nullptr);
-  if (FAILED(result)) return result;
+HRESULT text_of_variant(const VARIANT& value, std::string& out) {
   out.clear();
-  if (property.value.vt == VT_NULL || property.value.vt == VT_EMPTY) return S_OK;
-  if (property.value.vt != VT_BSTR) return WBEM_E_TYPE_MISMATCH;
-  out = wstring_to_utf8(std::wstring(property.value.bstrVal, SysStringLen(property.value.bstrVal)));
+  if (value.vt == VT_NULL || value.vt == VT_EMPTY) return S_OK;
+  if (value.vt != VT_BSTR) return WBEM_E_TYPE_MISMATCH;
+  out = wstring_to_utf8(std::wstring(value.bstrVal, SysStringLen(value.bstrVal)));
   utf8_truncate(out, kHardwareTextLimit);
   return S_OK;
 }
 
-HRESULT wmi_number(IWbemClassObject* object, const wchar_t* name, std::int64_t& out) {
-  Variant property;
-  HRESULT result = object->Get(name, 0, &property.value, nullptr, nullptr);
-  if (FAILED(result)) return result;
-  const VARIANT& v = property.value;
+HRESULT number_of_variant(const VARIANT& v, std::int64_t& out) {
   switch (v.vt) {
     case VT_NULL:
     case VT_EMPTY: out = 0; return S_OK;
@@ -57,6 +50,18 @@ HRESULT wmi_number(IWbemClassObject* object, const wchar_t* name, std::int64_t& 
     }
     default: return WBEM_E_TYPE_MISMATCH;
   }
+}
+
+HRESULT wmi_text(IWbemClassObject* object, const wchar_t* name, std::string& out) {
+  Variant property;
+  HRESULT result = object->Get(name, 0, &property.value, nullptr, nullptr);
+  return FAILED(result) ? result : text_of_variant(property.value, out);
+}
+
+HRESULT wmi_number(IWbemClassObject* object, const wchar_t* name, std::int64_t& out) {
+  Variant property;
+  HRESULT result = object->Get(name, 0, &property.value, nullptr, nullptr);
+  return FAILED(result) ? result : number_of_variant(property.value, out);
 }
 
 }  // namespace VemoSDK

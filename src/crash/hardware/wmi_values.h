@@ -14,4 +14,8 @@ HRESULT wmi_text(IWbemClassObject* object, const wchar_t* name, std::string& out
 // 64-bit values (null gives 0).
 HRESULT wmi_number(IWbemClassObject* object, const wchar_t* name, std::int64_t& out);
 
+// The same rules on a value already read.
+HRESULT text_of_variant(const VARIANT& value, std::string& out);
+HRESULT number_of_variant(const VARIANT& value, std::int64_t& out);
+
 }  // namespace VemoSDK

@@ -109,17 +109,22 @@ std::uint64_t vmsdk_get_memory_size() {
   });
 }
 
-std::optional<std::string> vmsdk_get_ip_addr() {
-  std::vector<unsigned char> buffer;
-  for (const IP_ADAPTER_INFO* adapter = adapters_info(buffer); adapter; adapter = adapter->Next) {
+std::optional<std::string> first_ip_address(const IP_ADAPTER_INFO* adapters) {
+  for (const IP_ADAPTER_INFO* adapter = adapters; adapter; adapter = adapter->Next) {
     for (const IP_ADDR_STRING* address = &adapter->IpAddressList; address; address = address->Next) {
       std::string text(address->IpAddress.String, strnlen(address->IpAddress.String, sizeof address->IpAddress.String));
       if (text.empty() || text == "0.0.0.0") continue;
-      vemo_debug_printf("ip is %s\n", text.c_str());
       return text;
     }
   }
   return std::nullopt;
+}
+
+std::optional<std::string> vmsdk_get_ip_addr() {
+  std::vector<unsigned char> buffer;
+  std::optional<std::string> address = first_ip_address(adapters_info(buffer));
+  if (address) vemo_debug_printf("ip is %s\n", address->c_str());
+  return address;
 }
 
 }  // namespace VemoSDK
