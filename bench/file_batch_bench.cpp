@@ -13,7 +13,7 @@
 
 #include "core/lua_task_queue.h"
 #include "core/text_convert.h"
-#include "http/file_batch.h"
+#include "files/file_batch.h"
 #include "lua.hpp"
 
 namespace {

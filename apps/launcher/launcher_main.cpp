@@ -11,7 +11,7 @@
 #include "core/instance_lock.h"
 #include "core/path_utils.h"
 #include "core/text_convert.h"
-#include "http/update_merge.h"
+#include "files/update_merge.h"
 #include "lua/lua_host.h"
 
 #include <objbase.h>

@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "core/debug_log.h"
+#include "core/folders.h"
 #include "core/path_utils.h"
 #include "core/raii.h"
 #include "core/text_convert.h"
@@ -68,13 +69,7 @@ bool vemo_read_file(const std::string& path, std::string& content, const wchar_t
 
 std::wstring create_dirs_for_path_w(const std::wstring& path) {
   std::wstring absolute = get_full_path_w(path);
-  for (size_t slash = absolute.find(L'\\'); slash != std::wstring::npos;
-       slash = absolute.find(L'\\', slash + 1)) {
-    if (slash == 0 || absolute[slash - 1] == L':' || absolute[slash - 1] == L'\\' ||
-        absolute[slash - 1] == L'?')
-      continue;  // a drive, a UNC or "\\?\" prefix: nothing to create
-    CreateDirectoryW(to_long_path(absolute.substr(0, slash)).c_str(), nullptr);
-  }
+  if (!absolute.empty()) vemo_make_parent_dirs_w(absolute.c_str());
   return absolute;
 }
 
@@ -104,3 +99,20 @@ int vemo_delete_file(const char* path) {
   return DeleteFileW(to_long_path(std::string(path)).c_str()) ? 0 : -1;
 }
 
+int64_t vemo_file_length_w(const wchar_t* path) {
+  if (path == nullptr || *path == L'\0') return -1;
+  vemo::UniqueHandle file(CreateFileW(to_long_path(std::wstring(path)).c_str(), GENERIC_READ,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr));
+  LARGE_INTEGER size;
+  if (!file || !GetFileSizeEx(file.get(), &size)) {
+    vemo_debug_printf("load_json_file failed, errno = %lu\n", GetLastError());
+    return -1;
+  }
+  return size.QuadPart;
+}
+
+int64_t vemo_file_length(const char* path) {
+  if (path == nullptr) return -1;
+  return vemo_file_length_w(utf8_to_wstring(path).c_str());
+}

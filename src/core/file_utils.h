@@ -1,6 +1,8 @@
 #pragma once
-// Whole-file reads and writes, folder creation and free disk space, on UTF-8
-// paths (every Windows call goes through to_long_path).
+// Whole-file reads and writes, sizes, and the folders on the way to a file,
+// on UTF-8 paths (every Windows call goes through to_long_path). Writing a
+// file in one step is core/file_replace.h; making and removing folders
+// core/folders.h and core/dir_tree.h.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -23,8 +25,12 @@ int vemo_write_file(const char* path, const void* data, size_t length, int appen
 int vemo_delete_file(const char* path);
 
 // Creates every folder on the way to path ("/" or "\" separated; the last
-// component is taken as a file name and not created) and returns the absolute
-// path; empty when it cannot be made absolute.
+// component is taken as a file name and not created; vemo_make_parent_dirs_w
+// logs a folder that cannot be made) and returns the absolute path; empty
+// when it cannot be made absolute.
 std::wstring create_dirs_for_path(const std::string& path);
 std::wstring create_dirs_for_path_w(const std::wstring& path);
 
+// Size in bytes, -1 when the file cannot be opened.
+std::int64_t vemo_file_length(const char* path);
+std::int64_t vemo_file_length_w(const wchar_t* path);

@@ -14,7 +14,7 @@
 #include <mutex>
 #include <string>
 
-#include "http/json_ptr.h"
+#include "core/json_ptr.h"
 
 class DowloadBatchSubmitManager {
 public:

@@ -5,9 +5,9 @@
 #include <cstdint>
 #include <string>
 
+#include "core/json_ptr.h"
 #include "http/curl_handles.h"
 #include "http/download_params.h"
-#include "http/json_ptr.h"
 
 namespace VemoSDKHttp {
 

@@ -5,10 +5,11 @@
 #include <cstdlib>
 
 #include "core/debug_log.h"
+#include "core/file_utils.h"
+#include "core/folders.h"
+#include "core/md5.h"
 #include "core/text_convert.h"
 #include "core/win_utils.h"
-#include "core/md5.h"
-#include "http/file_ops.h"
 #include "http/http_headers.h"
 
 namespace VemoSDKHttp {

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "http/json_ptr.h"
+#include "core/json_ptr.h"
 
 namespace VemoSDKHttp {
 

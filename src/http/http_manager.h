@@ -20,13 +20,13 @@
 #include <string_view>
 #include <unordered_set>
 
+#include "core/json_ptr.h"
 #include "http/buffer_data.h"
 #include "http/cert_pins.h"
 #include "http/curl_handles.h"
 #include "http/download_params.h"
 #include "http/easy_handle_pool.h"
 #include "http/http_events.h"
-#include "http/json_ptr.h"
 #include "http/pending_downloads.h"
 #include "http/speed_limiter.h"
 

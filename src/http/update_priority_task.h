@@ -2,7 +2,7 @@
 // A change of download priorities, applied on the SDK thread pool.
 #include <cjson/cJSON.h>
 
-#include "http/json_ptr.h"
+#include "core/json_ptr.h"
 
 class HttpManager;
 

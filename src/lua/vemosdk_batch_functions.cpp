@@ -6,10 +6,10 @@
 #include <cstdint>
 
 #include "core/debug_log.h"
+#include "core/json_ptr.h"
 #include "core/lua_posts.h"
-#include "http/file_batch.h"
-#include "http/file_op_error.h"
-#include "http/json_ptr.h"
+#include "files/file_batch.h"
+#include "files/file_op_error.h"
 
 namespace VemoSDK::LuaBatch {
 

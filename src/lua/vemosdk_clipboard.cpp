@@ -7,9 +7,9 @@
 #include <cstring>
 #include <string>
 
+#include "core/json_ptr.h"
 #include "core/sdk_runtime.h"
 #include "core/text_convert.h"
-#include "http/json_ptr.h"
 #include "lua/vemosdk_core_functions.h"
 
 namespace VemoSDK::LuaCore {

@@ -11,8 +11,8 @@
 #include "core/raii.h"
 #include "core/save_as_dialog.h"
 #include "core/text_convert.h"
-#include "http/file_batch_item_path.h"
-#include "http/file_ops.h"
+#include "files/file_batch_item_path.h"
+#include "files/file_ops.h"
 
 namespace VemoSDK::LuaFiles {
 
@@ -97,7 +97,7 @@ int renameFile(lua_State* L) {
 int removeFile(lua_State* L) { return pushOpResult(L, vemo_remove_file_or_directory_utf8(luaL_checkstring(L, 1))); }
 
 int isFileExists(lua_State* L) {
-  lua_pushboolean(L, vemo_file_exists(luaL_checkstring(L, 1)));
+  lua_pushboolean(L, file_exists(std::string(luaL_checkstring(L, 1))));
   return 1;
 }
 

@@ -8,11 +8,11 @@
 
 #include "core/base64.h"
 #include "core/debug_log.h"
+#include "core/json_ptr.h"
 #include "core/lua_posts.h"
 #include "core/sha256.h"
 #include "http/http.h"
 #include "http/http_result_code.h"
-#include "http/json_ptr.h"
 #include "lua/lua_http_args.h"
 
 namespace VemoSDK::LuaHttp {

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <string>
 
+#include "core/json_ptr.h"
 #include "core/path_utils.h"
 #include "core/sdk_context.h"
 #include "core/sdk_paths.h"
@@ -17,7 +18,6 @@
 #include "core/system_clock.h"
 #include "core/text_convert.h"
 #include "core/thread_pool.h"
-#include "http/json_ptr.h"
 #include "lua/vemosdk_core_functions.h"
 #include "lua/vemosdk_module.h"
 

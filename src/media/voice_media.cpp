@@ -1,10 +1,10 @@
 #include "media/voice_media.h"
 
 #include "core/debug_log.h"
+#include "core/json_ptr.h"
 #include "core/lua_task_queue.h"
 #include "core/path_utils.h"
 #include "core/text_convert.h"
-#include "http/json_ptr.h"
 #include "media/voice_codes.h"
 #include "media/voice_player.h"
 #include "media/voice_recorder.h"

@@ -11,11 +11,11 @@
 
 #include "core/lua_task_queue.h"
 #include "file_fixtures.h"
-#include "http/file_batch.h"
-#include "http/file_batch_workers.h"
-#include "http/file_op_error.h"
+#include "files/file_batch.h"
+#include "files/file_batch_workers.h"
+#include "files/file_op_error.h"
 #include "lua.hpp"
-#include "http/json_ptr.h"
+#include "core/json_ptr.h"
 #include "test_support.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "core/text_convert.h"
-#include "http/file_ops.h"
+#include "files/file_ops.h"
 #include "test_support.h"
 
 namespace vemo::test {

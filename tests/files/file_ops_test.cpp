@@ -13,11 +13,13 @@
 
 #include <cjson/cJSON.h>
 
+#include "core/file_replace.h"
+#include "core/json_ptr.h"
+#include "core/path_utils.h"
 #include "core/text_convert.h"
+#include "files/file_batch_workers.h"
+#include "files/file_ops.h"
 #include "file_fixtures.h"
-#include "http/file_batch_workers.h"
-#include "http/file_ops.h"
-#include "http/json_ptr.h"
 #include "test_support.h"
 
 namespace {
@@ -111,9 +113,43 @@ TEST(FileCopy, AFailedReplaceLeavesTheOldTargetWhole) {
   EXPECT_EQ((std::vector<std::string>{"dst.bin", "src.bin"}), names_in(dir.path()));
 }
 
+TEST(FileReplace, AWholeFileGoesInPlaceInOneStep) {
+  TempDir dir("replace-write");
+  const std::string target = dir.file(u8"new\\\u4e2d\\data.bin");
+  struct Case {
+    std::string content;
+  } cases[] = {{"first"}, {std::string(300000, 'b')}, {""}};
+  for (const Case& c : cases) {
+    ASSERT_TRUE(write_file_replacing(target, c.content.data(), c.content.size())) << GetLastError();
+    EXPECT_EQ(c.content, content_of(target));
+    EXPECT_EQ((std::vector<std::string>{"data.bin"}), names_in(dir.file(u8"new\\\u4e2d")));
+  }
+}
+
+TEST(FileReplace, AFailedWriteLeavesTheOldFileAndNoTemporaryOne) {
+  TempDir dir("replace-fail");
+  make_tree(dir.path(), {{"old.bin", "old"}, {"blocker", "a file where a folder should be"}, {"folder\\x", "x"}});
+  // A reader that does not share deletion keeps the target from being replaced.
+  HANDLE held = CreateFileW(utf8_to_wstring(dir.file("old.bin")).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                            OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(INVALID_HANDLE_VALUE, held);
+  EXPECT_FALSE(write_file_replacing(dir.file("old.bin"), "new", 3));
+  CloseHandle(held);
+  EXPECT_EQ("old", content_of(dir.file("old.bin")));
+
+  EXPECT_FALSE(write_file_replacing(dir.file("blocker\\inside.bin"), "new", 3));  // no folder can be made
+  EXPECT_FALSE(write_file_replacing(dir.file("folder"), "new", 3));               // a folder is not replaced
+  EXPECT_EQ("x", content_of(dir.file("folder\\x")));
+  EXPECT_FALSE(write_file_replacing("", "new", 3));
+  EXPECT_FALSE(write_file_replacing(dir.file("null.bin"), nullptr, 3));
+  EXPECT_EQ((std::vector<std::string>{"blocker", "folder", "old.bin"}), names_in(dir.path()));
+}
+
 TEST(FileRemove, MissingPathsSucceedAndTreesGo) {
   TempDir dir("remove");
   make_tree(dir.path(), {{"tree\\a.txt", "A"}, {"tree\\sub\\b.txt", "B"}, {"file.txt", "F"}});
+  // A read-only file inside a tree goes with it.
+  SetFileAttributesW(utf8_to_wstring(dir.file("tree\\sub\\b.txt")).c_str(), FILE_ATTRIBUTE_READONLY);
   for (const std::string& path : {dir.file("nope"), dir.file("nope\\deeper\\x"), dir.file("file.txt"),
                                   dir.file("tree")}) {
     OpResult result = vemo_remove_file_or_directory_utf8(path.c_str());
@@ -138,6 +174,13 @@ TEST(FileRemove, AFolderLinkInsideARemovedTreeLeavesItsTargetIntact) {
     EXPECT_TRUE(exists(dir.file("tree\\link"))) << result.message;
   }
 
+  // The tree remover named the link itself removes the link, never what is
+  // behind it.
+  if (exists(dir.file("tree\\link"))) {
+    vemo_remove_dir_tree_w(utf8_to_wstring(dir.file("tree\\link")).c_str());
+    EXPECT_EQ("P", content_of(dir.file("outside\\precious.txt")));
+    EXPECT_EQ("M", content_of(dir.file("outside\\deep\\more.txt")));
+  }
   // The link named directly is also removed as a link.
   if (exists(dir.file("tree\\link"))) {
     vemo_remove_file_or_directory_utf8(dir.file("tree\\link").c_str());
@@ -176,10 +219,10 @@ TEST(FileFolders, MakeDirsAndParentDirs) {
   EXPECT_FALSE(exists(dir.file("p\\q\\leaf.txt")));
   EXPECT_TRUE(vemo_make_parent_dirs("no-separator.txt"));
 
-  EXPECT_TRUE(vemo_file_exists(dir.file("file").c_str()));
+  EXPECT_TRUE(file_exists(dir.file("file")));
   EXPECT_FALSE(vemo_is_directory(dir.file("file").c_str()));
   EXPECT_FALSE(vemo_is_directory(nullptr));
-  EXPECT_FALSE(vemo_file_exists(dir.file("none").c_str()));
+  EXPECT_FALSE(file_exists(dir.file("none")));
 }
 
 TEST(FileFolders, LongPathsWork) {

@@ -5,9 +5,9 @@
 #include <cstring>
 #include <string>
 
-#include "http/file_batch_item_path.h"
-#include "http/file_op_error.h"
-#include "http/file_path_join.h"
+#include "files/file_batch_item_path.h"
+#include "files/file_op_error.h"
+#include "files/file_path_join.h"
 #include "test_support.h"
 
 namespace {

@@ -10,7 +10,7 @@
 #include "core/raii.h"
 #include "core/text_convert.h"
 #include "file_fixtures.h"
-#include "http/update_merge.h"
+#include "files/update_merge.h"
 #include "test_support.h"
 
 namespace {

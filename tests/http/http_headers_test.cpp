@@ -2,9 +2,9 @@
 // whether an answer's Content-Range is the range asked for.
 #include <gtest/gtest.h>
 
+#include "core/json_ptr.h"
 #include "http/download_params.h"
 #include "http/http_headers.h"
-#include "http/json_ptr.h"
 
 namespace VemoSDKHttp {
 namespace {

@@ -8,10 +8,10 @@
 #include <vector>
 
 #include "core/base64.h"
+#include "core/json_ptr.h"
 #include "core/sha256.h"
 #include "http/cert_pins.h"
 #include "http/http.h"
-#include "http/json_ptr.h"
 
 namespace vemo::test {
 namespace {

@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
+#include "core/json_ptr.h"
 #include "http/download_params.h"
 #include "http/http_events.h"
-#include "http/json_ptr.h"
 
 namespace vemo::test {
 

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <memory>
 
+#include "core/file_replace.h"
 #include "core/file_utils.h"
 #include "core/keystore/keystore.h"
 #include "core/path_utils.h"
@@ -48,18 +49,7 @@ bool write_store_file(const std::string& path, const std::string& text) {
     return false;
   Buffer enciphered(vemosdk_crypt_with_key_index(kStoreKeyIndex, compressed.data(), length));
   if (!enciphered) return false;
-  // One temporary name per process: the launcher and the updater may save at once.
-  std::string temporary = path + "." + std::to_string(GetCurrentProcessId()) + ".tmp";
-  if (vemo_write_file(temporary.c_str(), enciphered.get(), length, 0) != 1) {
-    vemo_delete_file(temporary.c_str());
-    return false;
-  }
-  if (!MoveFileExW(to_long_path(temporary).c_str(), to_long_path(path).c_str(),
-                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-    vemo_delete_file(temporary.c_str());
-    return false;
-  }
-  return true;
+  return write_file_replacing(path, enciphered.get(), length);
 }
 
 std::vector<LegacyValue> read_legacy_values(const std::string& ini_path) {

@@ -1,25 +1,25 @@
 #pragma once
 // Synchronous file operations on UTF-8 paths (wide where the name ends in
-// _w): copy, remove, rename, folders, sizes, ranged reads and file digests.
+// _w) with their 7016xxx results: copy, remove, rename, ranged reads and file
+// digests. Folders, sizes and whole files are the base floor's
+// (core/folders.h, core/file_utils.h); this header brings them along.
 // They run on the caller's thread; every Windows call takes the long-path
 // form of its path. Sizes and offsets are 64-bit.
 #include <cstddef>
 #include <cstdint>
 
+#include "core/file_replace.h"
+#include "core/file_utils.h"
+#include "core/folders.h"
 #include "core/op_result.h"
-#include "http/file_op_error.h"
-#include "http/file_path_join.h"
+#include "files/file_op_error.h"
+#include "files/file_path_join.h"
 
 // Copies a file or a whole folder tree. A file goes to a temporary name beside
 // the target first and replaces the target only when complete. With
 // override_existing false an existing target fails with ERROR_FILE_EXISTS.
 OpResult vemo_copy_file_or_directory_utf8(const char* source, const char* target, bool override_existing);
 OpResult vemo_copy_file_or_directory(const wchar_t* source, const wchar_t* target, bool override_existing);
-// Deletes the temporary copies that copies cut short (a process killed in the
-// middle) left in a folder. Meant for start-up, before any copy runs: a copy
-// still being written is kept, one between its write and its rename would
-// fail.
-void vemo_remove_stale_copies_w(const wchar_t* folder);
 // Copies the entries of a folder (folder links are not followed); stops at the
 // first failure and returns it.
 OpResult vemo_copy_dir_tree_w(const wchar_t* source, const wchar_t* target, bool override_existing);
@@ -28,31 +28,14 @@ OpResult vemo_copy_dir_tree_w(const wchar_t* source, const wchar_t* target, bool
 // the tree (junctions, symbolic links) are removed themselves, never entered.
 OpResult vemo_remove_file_or_directory_utf8(const char* path);
 OpResult vemo_remove_file_or_directory(const wchar_t* path);
-// Empties and removes a folder; stops at the first failure and returns it.
+// Empties and removes a folder (remove_directory_tree: links are removed,
+// never entered; read-only files go too); stops at the first failure and
+// returns it. A missing folder is kFileOpPathNotExists.
 OpResult vemo_remove_dir_tree_w(const wchar_t* folder);
 
 // Creates the target's parent folders, then moves; fails when the target exists.
 OpResult vemo_rename_path(const char* source, const char* target);
 OpResult vemo_rename_path_w(const wchar_t* source, const wchar_t* target);
-
-// Size in bytes, -1 when the file cannot be opened.
-int64_t vemo_file_length(const char* path);
-int64_t vemo_file_length_w(const wchar_t* path);
-
-bool vemo_is_directory(const char* path);
-bool vemo_is_directory_w(const wchar_t* path);
-bool vemo_file_exists(const char* path);
-
-// Creates the folder and every missing parent.
-bool make_dirs(const char* path);
-// Creates the folder that holds path (the text before its last '/' or '\');
-// true when it exists afterwards. A path without a separator has no parent
-// folder to make and gives true.
-bool vemo_make_parent_dirs(const char* path);
-bool vemo_make_parent_dirs_w(const wchar_t* path);
-// Creates a folder and its missing parents; true when it exists as a folder
-// (or a folder link) afterwards.
-bool vemo_create_dir_tree_w(const wchar_t* folder);
 
 // Up to length bytes from offset (fewer at the end of the file) in a malloc'd
 // buffer with a NUL after them, and their count; null and 0 when the file

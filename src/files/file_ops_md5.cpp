@@ -8,7 +8,7 @@
 #include "core/md5.h"
 #include "core/string_utils.h"
 #include "core/text_convert.h"
-#include "http/file_ops.h"
+#include "files/file_ops.h"
 
 OpResult vemo_file_md5(const wchar_t* path, char* out) {
   if (out == nullptr) {

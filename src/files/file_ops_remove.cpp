@@ -4,10 +4,10 @@
 
 #include <string>
 
+#include "core/dir_tree.h"
 #include "core/path_utils.h"
-#include "core/raii.h"
 #include "core/text_convert.h"
-#include "http/file_ops.h"
+#include "files/file_ops.h"
 
 namespace {
 
@@ -33,19 +33,13 @@ OpResult vemo_remove_dir_tree_w(const wchar_t* folder) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return make_last_error_result();
   }
-  std::wstring dir = folder;
-  if (!dir.empty() && dir.back() != L'\\' && dir.back() != L'/') dir += L'\\';
-  {
-    WIN32_FIND_DATAW entry;
-    vemo::UniqueFindHandle find(FindFirstFileW(to_long_path(dir + L"*").c_str(), &entry));
-    if (!find) return make_op_result(kFileOpPathNotExists, file_op_msg::kPathNotExists);
-    do {
-      if (wcscmp(entry.cFileName, L".") == 0 || wcscmp(entry.cFileName, L"..") == 0) continue;
-      OpResult result = remove_entry(dir + entry.cFileName, entry.dwFileAttributes);
-      if (!result.success) return result;
-    } while (FindNextFileW(find.get(), &entry));
-  }  // the search handle is closed before its folder goes
-  if (!RemoveDirectoryW(to_long_path(std::wstring(folder)).c_str())) return make_last_error_result();
+  DWORD attributes = GetFileAttributesW(to_long_path(std::wstring(folder)).c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY))
+    return make_op_result(kFileOpPathNotExists, file_op_msg::kPathNotExists);
+  if (DWORD error = remove_directory_tree(folder, true)) {
+    SetLastError(error);
+    return make_last_error_result();
+  }
   return init_op_result();
 }
 

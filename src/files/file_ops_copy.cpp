@@ -1,15 +1,15 @@
-// Copying files and folder trees. A file is copied to a temporary name in the
-// target's folder and moved over the target only when complete, so a copy cut
-// short never leaves a partial file under the target's name.
+// Copying files and folder trees. Each file is put in place through a
+// temporary name (core/file_replace.h), so a copy cut short never leaves a
+// partial file under the target's name.
 #include <windows.h>
 
-#include <atomic>
 #include <string>
 
+#include "core/file_replace.h"
 #include "core/path_utils.h"
 #include "core/raii.h"
 #include "core/text_convert.h"
-#include "http/file_ops.h"
+#include "files/file_ops.h"
 
 namespace {
 
@@ -19,68 +19,13 @@ std::wstring join(const std::wstring& folder, const wchar_t* name) {
   return out + name;
 }
 
-constexpr wchar_t kTemporaryPrefix[] = L"~vemocopy-";
-
-// A short name beside the target, unique in this process and across
-// processes: a long target name must not push the temporary one past the
-// length limit of a file name.
-std::wstring temporary_name_beside(const std::wstring& target) {
-  static std::atomic<unsigned> counter{0};
-  size_t end = target.find_last_of(L"\\/");
-  std::wstring folder = end == std::wstring::npos ? std::wstring() : target.substr(0, end + 1);
-  wchar_t name[64];
-  swprintf(name, 64, L"%ls%lx-%x.tmp", kTemporaryPrefix, GetCurrentProcessId(), counter.fetch_add(1) + 1);
-  return folder + name;
-}
-
-void discard_temporary(const std::wstring& long_temp) {
-  SetFileAttributesW(long_temp.c_str(), FILE_ATTRIBUTE_NORMAL);
-  DeleteFileW(long_temp.c_str());
-}
-
+// A file goes through a temporary name beside its target.
 OpResult copy_one_file(const std::wstring& source, const std::wstring& target, bool override_existing) {
-  if (!vemo_make_parent_dirs_w(target.c_str())) return make_last_error_result();
-  std::wstring long_target = to_long_path(target);
-  if (!override_existing && GetFileAttributesW(long_target.c_str()) != INVALID_FILE_ATTRIBUTES) {
-    SetLastError(ERROR_FILE_EXISTS);
-    return make_last_error_result();
-  }
-  std::wstring long_temp = to_long_path(temporary_name_beside(target));
-  discard_temporary(long_temp);  // left behind by an earlier process of the same id
-  if (!CopyFileExW(to_long_path(source).c_str(), long_temp.c_str(), nullptr, nullptr, nullptr,
-                   COPY_FILE_ALLOW_DECRYPTED_DESTINATION)) {
-    DWORD error = GetLastError();
-    discard_temporary(long_temp);
-    SetLastError(error);
-    return make_last_error_result();
-  }
-  DWORD flags = MOVEFILE_WRITE_THROUGH | (override_existing ? MOVEFILE_REPLACE_EXISTING : 0);
-  if (!MoveFileExW(long_temp.c_str(), long_target.c_str(), flags)) {
-    DWORD error = GetLastError();
-    discard_temporary(long_temp);
-    // Another writer created the target since the check above.
-    if (!override_existing && error == ERROR_ALREADY_EXISTS) error = ERROR_FILE_EXISTS;
-    SetLastError(error);
-    return make_last_error_result();
-  }
+  if (!copy_file_replacing(source, target, override_existing)) return make_last_error_result();
   return init_op_result();
 }
 
 }  // namespace
-
-void vemo_remove_stale_copies_w(const wchar_t* folder) {
-  if (folder == nullptr) return;
-  std::wstring dir = folder;
-  WIN32_FIND_DATAW entry;
-  vemo::UniqueFindHandle find(
-      FindFirstFileW(to_long_path(join(dir, (std::wstring(kTemporaryPrefix) + L"*.tmp").c_str())).c_str(), &entry));
-  if (!find) return;
-  do {
-    // A copy still being written is open without delete sharing: it stays.
-    if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-      discard_temporary(to_long_path(join(dir, entry.cFileName)));
-  } while (FindNextFileW(find.get(), &entry));
-}
 
 OpResult vemo_copy_dir_tree_w(const wchar_t* source, const wchar_t* target, bool override_existing) {
   if (source == nullptr || target == nullptr) {

@@ -1,4 +1,4 @@
-#include "http/file_path_join.h"
+#include "files/file_path_join.h"
 
 #include <climits>
 #include <cstring>

@@ -1,4 +1,4 @@
-// Sizes and ranged reads of files, 64-bit throughout: game files of 2 GiB and
+// Ranged reads of files, 64-bit throughout: game files of 2 GiB and
 // more are normal, and this is a 32-bit program.
 #include <windows.h>
 
@@ -9,7 +9,7 @@
 #include "core/path_utils.h"
 #include "core/raii.h"
 #include "core/text_convert.h"
-#include "http/file_ops.h"
+#include "files/file_ops.h"
 
 namespace {
 
@@ -20,22 +20,6 @@ vemo::UniqueHandle open_for_reading(const std::wstring& path) {
 }
 
 }  // namespace
-
-int64_t vemo_file_length_w(const wchar_t* path) {
-  if (path == nullptr || *path == L'\0') return -1;
-  vemo::UniqueHandle file = open_for_reading(path);
-  LARGE_INTEGER size;
-  if (!file || !GetFileSizeEx(file.get(), &size)) {
-    vemo_debug_printf("load_json_file failed, errno = %lu\n", GetLastError());
-    return -1;
-  }
-  return size.QuadPart;
-}
-
-int64_t vemo_file_length(const char* path) {
-  if (path == nullptr) return -1;
-  return vemo_file_length_w(utf8_to_wstring(path).c_str());
-}
 
 char* vemo_read_file_offset_length(const char* path, int64_t offset, int64_t length, size_t* out_count) {
   if (out_count) *out_count = 0;

@@ -1,4 +1,6 @@
-// Folder creation, existence tests and renames.
+// Folder creation and folder tests.
+#include "core/folders.h"
+
 #include <windows.h>
 
 #include <string>
@@ -7,7 +9,6 @@
 #include "core/debug_log.h"
 #include "core/path_utils.h"
 #include "core/text_convert.h"
-#include "http/file_ops.h"
 
 namespace {
 
@@ -119,25 +120,4 @@ bool vemo_is_directory_w(const wchar_t* path) {
 bool vemo_is_directory(const char* path) {
   if (path == nullptr) return false;
   return vemo_is_directory_w(utf8_to_wstring(path).c_str());
-}
-
-bool vemo_file_exists(const char* path) { return path != nullptr && file_exists(std::string(path)); }
-
-OpResult vemo_rename_path_w(const wchar_t* source, const wchar_t* target) {
-  if (source == nullptr || target == nullptr) {
-    SetLastError(ERROR_INVALID_PARAMETER);
-    return make_last_error_result();
-  }
-  if (!vemo_make_parent_dirs_w(target)) return make_last_error_result();
-  if (!MoveFileW(to_long_path(std::wstring(source)).c_str(), to_long_path(std::wstring(target)).c_str()))
-    return make_last_error_result();
-  return init_op_result();
-}
-
-OpResult vemo_rename_path(const char* source, const char* target) {
-  if (source == nullptr || target == nullptr) {
-    SetLastError(ERROR_INVALID_PARAMETER);
-    return make_last_error_result();
-  }
-  return vemo_rename_path_w(utf8_to_wstring(source).c_str(), utf8_to_wstring(target).c_str());
 }

@@ -4,8 +4,8 @@
 #include "core/path_utils.h"
 #include "core/raii.h"
 #include "core/text_convert.h"
-#include "http/file_batch_workers.h"
-#include "http/file_op_error.h"
+#include "files/file_batch_workers.h"
+#include "files/file_op_error.h"
 
 namespace {
 

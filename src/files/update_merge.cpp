@@ -2,7 +2,7 @@
 // (vemo_copy_file_or_directory), so a merge cut short leaves every program
 // file either old or new; a staged file is removed only once its copy is in
 // place, so the next start finishes what is left.
-#include "http/update_merge.h"
+#include "files/update_merge.h"
 
 #include <windows.h>
 
@@ -12,7 +12,7 @@
 #include "core/path_utils.h"
 #include "core/raii.h"
 #include "core/text_convert.h"
-#include "http/file_ops.h"
+#include "files/file_ops.h"
 
 namespace {
 

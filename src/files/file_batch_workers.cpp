@@ -1,4 +1,4 @@
-#include "http/file_batch_workers.h"
+#include "files/file_batch_workers.h"
 
 #include <windows.h>
 
@@ -6,9 +6,10 @@
 
 #include "core/debug_log.h"
 #include "core/json_utils.h"
+#include "core/path_utils.h"
 #include "core/text_convert.h"
-#include "http/file_batch_item_path.h"
-#include "http/file_ops.h"
+#include "files/file_batch_item_path.h"
+#include "files/file_ops.h"
 
 namespace {
 
@@ -131,7 +132,7 @@ cJSON* do_vemo_file_batch_info(const cJSON* items, const cJSON* options) {
       vemo_debug_printf("!!! batch_info skip process directory:%s\n", path.text);
       cJSON_AddBoolToObject(info, "exists", false);
     } else {
-      bool exists = vemo_file_exists(path.text);
+      bool exists = file_exists(std::string(path.text));
       cJSON_AddBoolToObject(info, "exists", exists);
       if (exists && check_size) cJSON_AddNumberToObject(info, "size", static_cast<double>(vemo_file_length(path.text)));
     }

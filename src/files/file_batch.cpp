@@ -1,16 +1,16 @@
 // Starting the batch workers: one thread per batch, with its own copies of
 // the items and options; the thread posts the answer and ends.
-#include "http/file_batch.h"
+#include "files/file_batch.h"
 
 #include <windows.h>
 
 #include <memory>
 #include <string>
 
+#include "core/json_ptr.h"
 #include "core/lua_posts.h"
 #include "core/op_result.h"
-#include "http/file_batch_workers.h"
-#include "http/json_ptr.h"
+#include "files/file_batch_workers.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "http/file_batch_item_path.h"
+#include "files/file_batch_item_path.h"
 
 #include <windows.h>
 
@@ -7,8 +7,8 @@
 
 #include "core/path_utils.h"
 #include "core/text_convert.h"
-#include "http/file_op_error.h"
-#include "http/file_path_join.h"
+#include "files/file_op_error.h"
+#include "files/file_path_join.h"
 
 namespace {
 
