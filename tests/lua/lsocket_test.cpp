@@ -44,6 +44,8 @@ TEST_F(Sockets, StreamExchangeReportsNothingYetDataAndPeerClosed) {
   ASSERT_EQ("true", run("return readable(l)"));
   EXPECT_EQ("userdata,127.0.0.1,true", run("local p p, addr, port = l:accept() a = p return type(a), addr, port > 0"));
   EXPECT_EQ("true", run("local r, w = S.select(nil, {c}, 5) return w[1] == c and c:status()"));
+  // A time-out of any length is a time-out, not an invalid argument.
+  EXPECT_EQ("true", run("local r, w = S.select(nil, {c}, 1e300) return w[1] == c"));
   EXPECT_EQ("false", run("return c:recv()"));
   EXPECT_EQ("5,true,hello", run("local n = a:send('hello') return n, readable(c), c:recv()"));
   // A script asking for any size gets what is there, not an allocation of it.
@@ -101,11 +103,7 @@ TEST_F(Sockets, SelectRefusesWhatItCannotWatch) {
 
 TEST_F(Sockets, ArgumentsScriptsGetWrongAreRefused) {
   run("l = S.bind('127.0.0.1', 0)");
-  struct Case {
-    const char* chunk;
-    const char* result;
-  };
-  const Case cases[] = {
+  expect_each_contains({
       {"return l:recv(2^32)", "bad argument #1 to 'recv' (invalid number)"},
       {"return l:recv(0)", "bad argument #1 to 'recv' (invalid number)"},
       {"return l:recvfrom(-1)", "bad argument #1 to 'recvfrom' (invalid number)"},
@@ -113,8 +111,7 @@ TEST_F(Sockets, ArgumentsScriptsGetWrongAreRefused) {
       {"return S.bind('udp')", "number expected, got no value X"},
       {"return S.connect('mcast', '/tmp/sock', 1)", "multicast not available for unix domain sockets."},
       {"return S.connect('127.0.0.1', 70000)", "invalid port"},
-  };
-  for (const Case& c : cases) EXPECT_NE(std::string::npos, run(c.chunk).find(c.result)) << c.chunk << ": " << run(c.chunk);
+  });
   EXPECT_EQ("nil,bad argument #1 to 'setfd' (invalid fd),true,-1", run("local a, b = l:setfd(3) return a, b, l:setfd(-1), l:getfd()"));
   EXPECT_EQ("nil,unix domain path too long", run("return S.connect('/' .. string.rep('x', 120))"));
 }

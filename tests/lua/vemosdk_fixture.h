@@ -26,6 +26,17 @@ protected:
   // The results of a chunk joined with "," (or "error: ..." when it raised).
   std::string run(const std::string& chunk) { return run_chunk(L.get(), chunk); }
 
+  // A chunk and a text that its results (or its error) must contain.
+  struct ChunkCase {
+    std::string chunk, contains;
+  };
+  void expect_each_contains(const std::vector<ChunkCase>& cases) {
+    for (const ChunkCase& c : cases) {
+      std::string result = run(c.chunk);
+      EXPECT_NE(std::string::npos, result.find(c.contains)) << c.chunk << ": " << result;
+    }
+  }
+
   // The JSON text of the "ASYNC_CALL" answer for id, ticking for up to 30 s;
   // "<no answer>" when none came. Other tasks are dropped on the way.
   std::string answer_for(int64_t id) {

@@ -143,11 +143,12 @@ BuildError FstCompiler::finish(std::int64_t root, std::string& out) {
   for (int i = 0; i < 4; ++i) data_.push_back(static_cast<char>((root_address >> (8 * i)) & 0xFF));
   data_.push_back(static_cast<char>(kHeader));
   if (data_.size() > static_cast<size_t>(kMaxAddress)) return BuildError::TooLarge;
+  total_size_ = data_.size();
   out = std::move(data_);
   data_.clear();
   return BuildError::None;
 }
 
-BuildStats FstCompiler::stats() const { return {stats_.uniqueChars(), states_, records_, data_.size()}; }
+BuildStats FstCompiler::stats() const { return {stats_.uniqueChars(), states_, records_, total_size_}; }
 
 }  // namespace VemoSDK::Fst

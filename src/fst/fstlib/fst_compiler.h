@@ -59,7 +59,7 @@ private:
   const KeyStats& stats_;
   std::string data_;
   std::vector<std::vector<Known>> dictionary_;
-  size_t states_ = 0, records_ = 0;
+  size_t states_ = 0, records_ = 0, total_size_ = 0;
 };
 
 }  // namespace VemoSDK::Fst

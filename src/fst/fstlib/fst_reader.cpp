@@ -68,15 +68,25 @@ bool FstReader::readRecord(std::int64_t flag_address, Record& record) const {
   return record.target >= 0;
 }
 
-Lookup FstReader::searchJumpTable(std::int64_t marker, unsigned char c, Record& arc) const {
+bool FstReader::firstArcOfJumpTable(std::int64_t marker, std::int64_t& first_arc, std::int64_t* entries_at,
+                                    std::uint32_t* entry_count) const {
   std::int64_t width = data_[marker] == kJumpTableMarker2 ? 2 : 1;
   std::uint32_t count = 0;
-  if (marker < 1) return Lookup::Corrupt;
+  if (marker < 1) return false;
   size_t taken = readReversedVarint(data_, static_cast<size_t>(marker - 1), count);
-  if (taken == 0 || count == 0) return Lookup::Corrupt;
+  if (taken == 0 || count == 0) return false;
   std::int64_t entries = marker - static_cast<std::int64_t>(taken) - width * count;
-  std::int64_t first_arc = entries - 1;
-  if (first_arc < 0) return Lookup::Corrupt;
+  first_arc = entries - 1;
+  if (entries_at) *entries_at = entries;
+  if (entry_count) *entry_count = count;
+  return first_arc >= 0;
+}
+
+Lookup FstReader::searchJumpTable(std::int64_t marker, unsigned char c, Record& arc) const {
+  std::int64_t width = data_[marker] == kJumpTableMarker2 ? 2 : 1;
+  std::int64_t first_arc = 0, entries = 0;
+  std::uint32_t count = 0;
+  if (!firstArcOfJumpTable(marker, first_arc, &entries, &count)) return Lookup::Corrupt;
   std::int64_t low = 0, high = static_cast<std::int64_t>(count) - 1;
   while (low <= high) {
     std::int64_t middle = low + (high - low) / 2;

@@ -19,6 +19,8 @@ public:
 
   // The value of key into `value` when found.
   Lookup find(std::string_view key, std::string& value) const;
+  // The debug listing of every record (fst_dump.h).
+  bool dump(std::string& out) const;
 
 private:
   struct Record {
@@ -37,6 +39,9 @@ private:
   // The arc for c of the state at address: Found, Absent or Corrupt.
   Lookup findArc(std::int64_t state, unsigned char c, Record& arc) const;
   Lookup searchJumpTable(std::int64_t marker, unsigned char c, Record& arc) const;
+  // The first arc's flag address below the jump table at marker, and where its entries begin.
+  bool firstArcOfJumpTable(std::int64_t marker, std::int64_t& first_arc, std::int64_t* entries = nullptr,
+                           std::uint32_t* count = nullptr) const;
 
   const unsigned char* data_ = nullptr;
   std::int64_t records_end_ = 0;  // records are data_[0, records_end_)

@@ -8,6 +8,7 @@
 
 #include <lua.hpp>
 
+#include <algorithm>
 #include <cmath>
 
 namespace VemoSDK::LuaSocket {
@@ -18,6 +19,9 @@ namespace {
 // than cut short.
 constexpr u_int kMaxSocketsPerTable = 64;
 static_assert(FD_SETSIZE >= kMaxSocketsPerTable, "fd_set holds the sockets of one table");
+// Longer time-outs wait this long (about 49 days: the longest finite wait of
+// Windows), so the seconds always fit a timeval.
+constexpr double kLongestWait = 4294966.0;
 
 // Adds the open sockets of the table at `table` (0: none) to `set`, and each
 // to the lookup table at `lookup` under its handle.
@@ -73,7 +77,7 @@ Arguments readArguments(lua_State* L) {
     ++next;
   }
   if (next <= top && lua_type(L, next) == LUA_TNUMBER) {
-    double seconds = lua_tonumber(L, next++);
+    double seconds = std::min(lua_tonumber(L, next++), kLongestWait);
     if (seconds >= 0) {
       double whole = std::floor(seconds);
       args.has_timeout = true;
@@ -105,7 +109,7 @@ int select(lua_State* L) {
       return 2;
     }
     // Windows refuses a select without sockets: wait the time out alone.
-    Sleep(static_cast<DWORD>(args.timeout.tv_sec * 1000 + args.timeout.tv_usec / 1000));
+    Sleep(static_cast<DWORD>(args.timeout.tv_sec) * 1000 + static_cast<DWORD>(args.timeout.tv_usec / 1000));
     lua_pushboolean(L, 0);
     return 1;
   }
