@@ -2,6 +2,7 @@
 
 #include "launcher_state.h"
 
+#include "3rd/wintoast/wintoastlib.h"
 #include "core/debug_log.h"
 #include "core/sdkconfig.h"
 
@@ -55,7 +56,9 @@ void flash(HWND window) {
 
 void activate_first_instance(const std::wstring& title, const std::wstring& command_line) {
   HWND first = FindWindowW(kLauncherWindowClass, title.c_str());
-  if (command_line == L"ToastActivated") {
+  // A click on a toast starts the program with the command line the toast
+  // activator registered; "ToastActivated" is how earlier installs asked.
+  if (command_line == WinToastLib::kToastActivatedArgument || command_line == L"ToastActivated") {
     vemo_debug_printf("New process: Found exe launcher by system nority ToastActivated.");
     if (!first) {
       vemo_debug_printf("New process: Found no window of running instance.");

@@ -13,6 +13,7 @@
 #include "lua/vemosdk_keystore_functions.h"
 #include "lua/vemosdk_lread.h"
 #include "lua/vemosdk_media_functions.h"
+#include "lua/vemosdk_notify_functions.h"
 #include "lua/vemosdk_probe_functions.h"
 #include "lua/vemosdk_process_functions.h"
 #include "lua/vemosdk_system_functions.h"
@@ -179,10 +180,10 @@ const luaL_Reg kVemosdkFunctions[] = {
     {"get_current_log_file", notAvailable},
     {"open_log_with_config", notAvailable},
     // notifications
-    {"add_local_notification", notAvailable},
-    {"remove_local_notification", notAvailable},
-    {"listen_local_notification", notAvailable},
-    {"check_can_local_notification", notAvailable},
+    {"add_local_notification", LuaNotify::addLocalNotification},
+    {"remove_local_notification", LuaNotify::removeLocalNotification},
+    {"listen_local_notification", LuaNotify::listenLocalNotification},
+    {"check_can_local_notification", LuaNotify::checkCanLocalNotification},
     // jf logs
     {"init_jf_file_cache", notAvailable},
     {"switch_jf_sub_dir", notAvailable},

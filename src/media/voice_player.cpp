@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <new>
 
 namespace VemoSDK::Media {
 
@@ -49,7 +50,16 @@ bool VoicePlayer::start(const std::wstring& path, double volume, int64_t callbac
     stopped_ = false;
   }
   playing_ = true;
-  thread_ = std::thread([this, path, volume, callback_id] { run(path, volume, callback_id); });
+  thread_ = std::thread([this, path, volume, callback_id] {
+    try {
+      run(path, volume, callback_id);
+    } catch (const std::bad_alloc&) {
+      vemo_debug_printf("[recorder]FAILE to load data");
+      std::lock_guard<std::mutex> lock(lock_);
+      closeOutputLocked();
+      playing_ = false;
+    }
+  });
   return true;
 }
 

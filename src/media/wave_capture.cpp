@@ -1,5 +1,7 @@
 #include "media/wave_capture.h"
 
+#include <new>
+
 namespace VemoSDK::Media {
 
 namespace {
@@ -65,9 +67,11 @@ void WaveCapture::captureLoop() {
     while (done_in_a_row < headers_.size()) {
       WAVEHDR* header = headers_[next].get();
       if (!(header->dwFlags & WHDR_DONE)) break;
-      {
+      try {
         std::lock_guard<std::mutex> lock(store_lock_);
         store_.insert(store_.end(), header->lpData, header->lpData + header->dwBytesRecorded);
+      } catch (const std::bad_alloc&) {
+        // Out of memory: this buffer's sound is lost, the capture goes on.
       }
       header->dwFlags &= ~WHDR_DONE;
       header->dwBytesRecorded = 0;

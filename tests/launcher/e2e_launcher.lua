@@ -2,7 +2,8 @@
 -- It keeps the sample's tick and lets the test steer it with flag files in
 -- the program folder: show.flag shows the main window, fail.flag makes the
 -- next tick raise an error, restart.flag restarts the launcher, exit.flag
--- makes closing the window end the launcher. Each start
+-- makes closing the window end the launcher, notification.flag shows a
+-- local notification of the request it holds. Each start
 -- adds a line to starts.txt. With linger_at_exit.dll beside it, the
 -- launcher's exit takes a while, as a real one's does while it tears down.
 local sdk = require 'vemosdk_lua.vemosdk'
@@ -15,6 +16,16 @@ local function take_flag(name)
   file:close()
   os.remove(name)
   return true
+end
+
+-- The flag's content, or nil when there is no flag; the flag goes.
+local function take_flag_text(name)
+  local file = io.open(name, "rb")
+  if not file then return nil end
+  local text = file:read("a")
+  file:close()
+  os.remove(name)
+  return text
 end
 
 local sample_tick = sdk.tick
@@ -35,6 +46,10 @@ sdk.tick = function()
   if take_flag("exit.flag") then
     _launcher.set_close_action("exit")
     print("e2e: close action exit")
+  end
+  local notification = take_flag_text("notification.flag")
+  if notification then
+    print("e2e: notification " .. tostring(_vemosdk.add_local_notification(notification)))
   end
   if take_flag("show.flag") then
     _launcher.show_main_window()

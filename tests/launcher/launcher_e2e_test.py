@@ -1,10 +1,13 @@
 """The real launcher.exe under Wine in a temporary program folder."""
 import datetime
+import json
 import os
 import re
+import subprocess
 import unittest
+import uuid
 
-from vemo_e2e import WM_APP, ProgramFolder, main, probe_window, tool_path, wait_for_window
+from vemo_e2e import WM_APP, Program, ProgramFolder, main, probe_window, tool_path, wait_for_window, windows_path
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 WINDOW_CLASS = "vemosdk_launcher_class"
@@ -136,6 +139,45 @@ class LauncherEndToEnd(unittest.TestCase):
             launcher.wait_for(r"e2e: close action exit")
             probe_window(WINDOW_CLASS, "e2e_close", post=WM_CLOSE)
             self.assertEqual(0, launcher.wait(60))
+
+    def test_a_start_with_the_command_line_a_toast_registers_brings_the_running_launcher_back(self):
+        clsid = "{%s}" % str(uuid.uuid4()).upper()
+        server_key = "HKCU\\Software\\Classes\\CLSID\\%s" % clsid
+        with steered_folder("launcher_toast", "e2e_toast") as folder:
+            launcher = folder.start()
+            launcher.wait_for(r"e2e: entry ran")
+            folder.write("notification.flag", json.dumps({
+                "title": "Update", "content": "Ready",
+                "notify_app_info": {"company_name": "E2E", "game_name": "Toast", "clsid": clsid.strip("{}")}}))
+            # Wine has no toast runtime: nothing shows, but the activator is registered.
+            launcher.wait_for(r"e2e: notification -1")
+            try:
+                query = subprocess.run(["wine", "reg", "query", server_key + "\\LocalServer32", "/ve"],
+                                       stdin=subprocess.DEVNULL, capture_output=True, timeout=60)
+                value = re.search(r"REG_SZ\s+(.*?)\r?$", query.stdout.decode("utf-8", errors="replace"), re.M)
+                self.assertTrue(value, query.stdout)
+                registered = re.fullmatch(r'"([^"]+)" (.+)', value.group(1).strip())
+                self.assertTrue(registered, value.group(1))
+                program, arguments = registered.groups()
+                self.assertEqual(windows_path(folder.file("launcher.exe")).lower(), program.lower())
+
+                folder.write("show.flag", "")
+                launcher.wait_for(r"e2e: main window shown")
+                wait_for_window(WINDOW_CLASS, "e2e_toast", lambda p: p["visible"] and p["window"]["width"] != 1)
+                probe_window(WINDOW_CLASS, "e2e_toast", post=WM_CLOSE)  # to the tray
+                wait_for_window(WINDOW_CLASS, "e2e_toast", lambda p: p["found"] and not p["visible"])
+                clicked = Program([program] + arguments.split(" "), folder.path,
+                                  folder.file("launcher.toast.log"))
+                folder.programs.append(clicked)
+                self.assertEqual(0, clicked.wait(60))
+                self.assertIn(REFUSAL, clicked.output())
+                wait_for_window(WINDOW_CLASS, "e2e_toast", lambda p: p["visible"])
+                self.assertTrue(launcher.running())
+                self.assertEqual(0, shut_down(launcher, "e2e_toast"))
+            finally:
+                for key in (server_key, "HKCU\\Software\\Classes\\AppUserModelId\\E2E.Toast"):
+                    subprocess.run(["wine", "reg", "delete", key, "/f"], stdin=subprocess.DEVNULL,
+                                   capture_output=True, timeout=60)
 
 
 if __name__ == "__main__":

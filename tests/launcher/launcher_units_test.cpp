@@ -125,7 +125,7 @@ HWND make_first_window(const std::wstring& title, int show) {
   return window;
 }
 
-TEST(SecondInstance, OnlyTheExactToastCommandLineTakesTheToastBranch) {
+TEST(SecondInstance, OnlyTheExactToastCommandLinesTakeTheToastBranch) {
   const char* kToast = "New process: Found exe launcher by system nority ToastActivated.";
   const struct {
     const wchar_t* command_line;
@@ -134,6 +134,8 @@ TEST(SecondInstance, OnlyTheExactToastCommandLineTakesTheToastBranch) {
   } cases[] = {
       {L"ToastActivated", SW_HIDE, {kToast, "find the first launcher.exe window"}},
       {L"ToastActivated", std::nullopt, {kToast, "New process: Found no window of running instance."}},
+      // What the toast activator registers.
+      {L"-ToastActivated", SW_SHOWMINNOACTIVE, {kToast, "find the first launcher.exe window"}},
       {L"", SW_HIDE, {"second instance: activate existing launcher window"}},
       {L"", SW_SHOWMINNOACTIVE, {"second instance: activate existing launcher window"}},
       {L" ToastActivated", SW_SHOWMINNOACTIVE, {"second instance: activate existing launcher window"}},
