@@ -84,6 +84,8 @@ class VoiceEndToEnd(unittest.TestCase):
             player.wait()
         self.assertEqual(0, code, output)
         self.assertEqual({"succ": True, "message": "", "code": 0}, answers[1][0], output)
+        self.assertEqual({"succ": False, "message": "media is recording", "code": 7025015}, answers[6][0], output)
+        self.assertFalse(os.path.exists(os.path.join(FOLDER, "records", "other.amr")))
         return answers[2], os.path.join(FOLDER, "records", name + ".amr"), output
 
     def decode_natively(self, path, rate):

@@ -2,7 +2,8 @@
 // functions, for the end-to-end tests that feed and measure the sound
 // natively. Its records go to "records\" beside it. It prints each answer
 // as "answer <id> <json> buffer=<bytes>" and each event as "event <name> <id>":
-//   voice_probe record <rate> <name> <seconds>  records that long, then stops
+//   voice_probe record <rate> <name> <seconds>  records that long (trying a second
+//                                               start on the way), then stops
 //   voice_probe play <path> [<stop after ms>]   plays, tries a second start,
 //                                               stops early when asked
 #include <windows.h>
@@ -67,6 +68,9 @@ int record(int rate, const std::string& name, double seconds) {
   call("media_start_record", 1,
        "{\"filename\":\"" + name + "\",\"format\":\"amr\",\"sampling_rate\":" + std::to_string(rate) + "}");
   if (!tick_for(10000, 1)) return 3;
+  // A second start while recording is refused and leaves the first running.
+  call("media_start_record", 6, "{\"filename\":\"other\",\"format\":\"amr\",\"sampling_rate\":16000}");
+  if (!tick_for(10000, 6)) return 3;
   // Stop as soon as the capture holds the wanted length of sound, so that
   // the record's length does not depend on how fast this machine is.
   size_t wanted = static_cast<size_t>(rate * 2 * seconds);

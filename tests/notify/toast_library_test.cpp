@@ -8,6 +8,10 @@
 
 #include <objbase.h>
 
+#include <atomic>
+#include <mutex>
+#include <thread>
+
 #include <string>
 #include <vector>
 
@@ -170,14 +174,19 @@ TEST(ActivatorRegistration, AnAumidThatWouldNameAnotherKeyIsRefusedBeforeAnyWrit
                                          KEY_READ, &key));
 }
 
-// Records what the library reports.
+// Records what the library reports, from any thread.
 struct RecordingHandler : IWinToastHandler {
-  mutable std::vector<std::string> calls;
-  void toastActivated(const std::wstring&) const override { calls.push_back("response"); }
-  void toastActivated(int index) const override { calls.push_back("action " + std::to_string(index)); }
-  void toastActivated() const override { calls.push_back("activated"); }
-  void toastDismissed(int reason) const override { calls.push_back("dismissed " + std::to_string(reason)); }
-  void toastFailed() const override { calls.push_back("failed"); }
+  mutable std::mutex lock;
+  mutable std::vector<std::string> calls;  // guarded by lock
+  void record(const std::string& call) const {
+    std::lock_guard<std::mutex> guard(lock);
+    calls.push_back(call);
+  }
+  void toastActivated(const std::wstring&) const override { record("response"); }
+  void toastActivated(int index) const override { record("action " + std::to_string(index)); }
+  void toastActivated() const override { record("activated"); }
+  void toastDismissed(int reason) const override { record("dismissed " + std::to_string(reason)); }
+  void toastFailed() const override { record("failed"); }
 };
 
 class ToastEvents : public ::testing::Test {
@@ -252,6 +261,29 @@ TEST_F(ToastEvents, IdsAreNonNegativeAndDistinctAndHidingForgetsThem) {
   EXPECT_FALSE(toasts.hideToast(12345));
   toasts.clear();
   EXPECT_TRUE(platform->shown(second).hidden);
+}
+
+TEST_F(ToastEvents, EventsFromManyThreadsWhileToastsComeAndGoLoseNoneAndBreakNothing) {
+  auto handler = std::make_shared<RecordingHandler>();
+  std::vector<int64_t> ids;
+  for (int i = 0; i < 64; ++i) ids.push_back(show(handler));
+  std::vector<std::thread> clickers;
+  std::atomic<int> delivered{0};
+  for (int t = 0; t < 8; ++t) {
+    clickers.emplace_back([&, t] {
+      for (int i = t; i < 64; i += 8) {
+        if (auto events = platform->shown(ids[i]).events) {
+          events->dismissed(IWinToastHandler::ApplicationHidden);
+          ++delivered;
+        }
+      }
+    });
+  }
+  // Meanwhile this thread shows and hides more toasts of the same map.
+  for (int i = 0; i < 64; ++i) EXPECT_TRUE(toasts.hideToast(show(std::make_shared<RecordingHandler>())));
+  for (auto& clicker : clickers) clicker.join();
+  EXPECT_EQ(64, delivered.load());
+  EXPECT_EQ(64u, handler->calls.size());
 }
 
 TEST_F(ToastEvents, FailuresComeBackAsCodes) {
