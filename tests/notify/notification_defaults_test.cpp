@@ -11,6 +11,15 @@ TEST_F(NotificationDefaults, ARequestWithoutTitleOrContentShowsNothingAndSetsNot
                               R"({"title":"t","content":""})", R"({"title":5,"content":"c"})", "[]", "not json"}) {
     EXPECT_EQ(-1, add(request)) << request;
   }
+  // A sender with an activator, but no title: nothing is registered either.
+  const std::string clsid = "{5A1C0DE0-7E57-4C1D-9A11-0000000000AB}";
+  EXPECT_EQ(-1, add(R"({"title":"","content":"c","notify_app_info":{"company_name":"NoKeys","game_name":"Game",)"
+                    R"("clsid":")" + clsid + R"("}})"));
+  HKEY key = nullptr;
+  const std::string keys[] = {"Software\\Classes\\CLSID\\" + clsid, "Software\\Classes\\AppUserModelId\\NoKeys.Game"};
+  for (const std::string& path : keys) {
+    EXPECT_NE(ERROR_SUCCESS, RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &key)) << path;
+  }
   EXPECT_EQ("false", run("return _vemosdk.check_can_local_notification()"));
   EXPECT_EQ(-1, platform().lastId());
 }
