@@ -43,7 +43,7 @@
     if (!progress) return;
     var percent = progress.total > 0 ? Math.floor(100 * progress.done / progress.total) : 0;
     byId("bar-fill").style.width = percent + "%";
-    byId("progress-text").textContent = progress.text + " (" + percent + "%)";
+    byId("progress-text").textContent = progress.total > 0 ? progress.text + " (" + percent + "%)" : progress.text;
   }
 
   function pollProgress() {

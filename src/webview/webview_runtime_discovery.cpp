@@ -5,6 +5,7 @@
 #include "core/sdk_paths.h"
 #include "core/string_utils.h"
 #include "core/text_convert.h"
+#include "webview/engine/web_engine.h"
 
 #include <windows.h>
 
@@ -47,7 +48,9 @@ int WebViewRuntimeDiscovery::check() {
   std::wstring runtime = folder();
   DWORD attributes = GetFileAttributesW(to_long_path(runtime).c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) return 0;
-  if (!isWindows7Or8()) return 1;
+  // A runtime that names a running browser's DevTools endpoint runs that
+  // browser outside this Windows: no Windows version limits it.
+  if (!isWindows7Or8() || file_exists(runtime + L"\\" + WebEngine::kEndpointFileName)) return 1;
   // The runtime's own version decides: a runtime newer than the last one
   // these systems run cannot start.
   return compare_version(manifestVersion(runtime), kLastRuntimeForOldWindows) > 0 ? -1 : 1;
