@@ -3,11 +3,13 @@
 // take-over, and what happens to callbacks and answers once a host is gone.
 #include "webview/vemo_webview.h"
 
+#include "sdk/exports.h"
 #include "core/lua_task_queue.h"
 #include "core/sdk_context.h"
 #include "core/sdk_paths.h"
 #include "core/text_convert.h"
 #include "fake_web_engine.h"
+#include "lua/vemosdk_module.h"
 #include "lua_values.h"
 #include "test_support.h"
 #include "webview/webview_event_dispatcher.h"
@@ -290,6 +292,37 @@ TEST_F(HostTest, NotifyLuaAndTheLateAnswer) {
   host.reset();  // the window closed before Lua answered
   WebViewEventDispatcher::instance().deliverCallback(pendingCbid, "late");
   EXPECT_EQ(page.scripts.size(), 2u);
+}
+
+// The main-thread handler a program registered: it keeps the jobs for later.
+std::vector<std::pair<vemosdk_main_thread_callback, void*>> g_deferred;
+void deferJob(vemosdk_main_thread_callback callback, void* argument) { g_deferred.emplace_back(callback, argument); }
+
+TEST_F(HostTest, LuaAnswersGoThroughTheProgramsMainThreadHandler) {
+  auto host = make("https://game.example/");
+  engine_.runPending();
+  FakeWebView& page = view();
+  page.postString(R"({"id":"7","name":"notifyLua","asyncCall":true})");
+  luaL_requiref(lua_.get(), "_vemosdk", luaopen_vemosdk, 1);
+  lua_pop(lua_.get(), 1);
+  std::string call = "_vemosdk.webview_callback_js('" + makeWebViewCbid("7", host.get()) + "', '{\"n\":1}')";
+
+  vemosdk_set_main_thread_handler(deferJob);
+  EXPECT_EQ(vemo::test::run_chunk(lua_.get(), call), "");
+  vemosdk_set_main_thread_handler(nullptr);
+  EXPECT_TRUE(page.scripts.empty());  // not yet: the program runs it on its UI thread
+  ASSERT_EQ(g_deferred.size(), 1u);
+  g_deferred[0].first(g_deferred[0].second);
+  g_deferred.clear();
+  ASSERT_EQ(page.scripts.size(), 1u);
+  EXPECT_NE(page.scripts[0].find(R"(nativeCallback(7, {)"), std::string::npos) << page.scripts[0];
+
+  // Without a handler the answer runs in place; wrong types are Lua's argument errors.
+  page.postString(R"({"id":"8","name":"notifyLua","asyncCall":true})");
+  vemo::test::run_chunk(lua_.get(), "_vemosdk.webview_callback_js('" + makeWebViewCbid("8", host.get()) + "', '1')");
+  EXPECT_EQ(page.scripts.size(), 2u);
+  EXPECT_NE(vemo::test::run_chunk(lua_.get(), "_vemosdk.webview_callback_js({}, '1')").find("bad argument #1"),
+            std::string::npos);
 }
 
 TEST_F(HostTest, DestructionTakesThePageDownBeforeTheProfileLock) {
