@@ -24,6 +24,16 @@ Control endpoints under /_/:
                      JSON: {"parts": [{"name", "filename", "data", "length"}]}
                      (data as latin-1 text); ?group=NAME also records the
                      request with its "parts" in that group's statistics
+  /_/crash/SECRET/api/v1/track/upload
+                     a crash-report service's statistics endpoint: recomputes
+                     the signature of the "wpk-header" line with SECRET,
+                     records {"params", "sign_ok", "body"} in the statistics
+                     of group "crash_SECRET" and answers {"code":200,"success":1} only to a
+                     request signed right
+  /_/crash/upload    a crash-report service's upload endpoint: records the
+                     form's parts; ?answer=accept (the default) answers
+                     {"code":200,"success":1}, answer=true {"code":200,
+                     "success":true}, answer=broken a text that is not JSON
 
 The same files are also served over HTTPS (a self-signed certificate for
 127.0.0.1 made with openssl at start) when openssl is there. The port file
@@ -176,6 +186,8 @@ class Handler(BaseHTTPRequestHandler):
                 stats.begin(record)
                 stats.end()
             self._send_small(200, json.dumps({"parts": parts}), "application/json")
+        elif path.startswith("/_/crash/"):
+            self._crash_service(path, stats, query)
         elif path == "/_/echo":
             body = self._body()
             answer = {"method": self.command, "path": self.path,
@@ -184,6 +196,32 @@ class Handler(BaseHTTPRequestHandler):
             self._send_small(200, json.dumps(answer), "application/json")
         else:
             self._send_small(404, "unknown control path")
+
+    CRASH_PAIRS = ["app", "cp", "cver", "de", "os", "seq", "sver", "tm", "type", "ud", "ver"]
+
+    def _crash_service(self, path, stats, query):
+        if path == "/_/crash/upload":
+            record = dict(self._record(path), parts=self._form_parts())
+            stats.begin(record)
+            stats.end()
+            answers = {"accept": '{"code":200,"success":1}', "true": '{"code":200,"success":true}',
+                       "broken": "<html>busy</html>"}
+            self._send_small(200, answers[query.get("answer", "accept")], "application/json")
+            return
+        secret = path[len("/_/crash/"):].split("/")[0]
+        stats = group_stats("crash_" + secret)  # a base URL with a path appended carries no query
+        header = self.headers.get("wpk-header", "")
+        pairs = [p.partition("=") for p in header.split("&") if p]
+        values = {k: v for k, _, v in pairs}
+        keys = [k for k, _, _ in pairs]
+        expected = hashlib.md5(("".join(k + "=" + values[k] for k in self.CRASH_PAIRS if k in values)
+                                + secret).encode("utf-8")).hexdigest()
+        sign_ok = keys == self.CRASH_PAIRS + ["sign"] and values.get("sign") == expected
+        body = self._body().decode("utf-8", "replace")
+        stats.begin(dict(self._record(path), params=values, sign_ok=sign_ok, body=body))
+        stats.end()
+        answer = '{"code":200,"success":1}' if sign_ok else '{"code":403,"success":0}'
+        self._send_small(200, answer, "application/json")
 
     def _serve(self):
         path, query = self._query()
