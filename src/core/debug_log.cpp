@@ -115,7 +115,7 @@ int vemo_debug_enabled() { return enabled() ? 1 : 0; }
 
 void vemo_debug_set_console(int on) { g_console.store(on == 1 ? 1 : 0); }
 
-VemoDebugCallback Vemo_registerDebugCallback(VemoDebugCallback callback) {
+VemoDebugCallback vemo_debug_set_callback(VemoDebugCallback callback) {
   g_callback.store(callback);
   return callback;
 }

@@ -25,7 +25,7 @@ int vemo_debug_write(const char* text, int level);
 
 int vemo_debug_enabled();
 void vemo_debug_set_console(int on);  // 1 on, anything else off
-VemoDebugCallback Vemo_registerDebugCallback(VemoDebugCallback callback);  // null removes it
+VemoDebugCallback vemo_debug_set_callback(VemoDebugCallback callback);  // null removes it
 
 // Decides once per process whether lines also go to a file; called at SDK start-up.
 void vemo_debug_open_log_file();

@@ -6,6 +6,7 @@
 #include "core/command_line.h"
 #include "core/debug_log.h"
 #include "core/instance_lock.h"
+#include "core/logs/file_log_storage.h"
 #include "core/text_convert.h"
 
 namespace {
@@ -95,6 +96,7 @@ DWORD hand_over_and_exit(const std::wstring& command, StartFolder folder) {
 }
 
 void exit_own_process() {
+  vemo::logs::flush_logs_before_exit();  // ExitProcess runs no exit handlers
   std::fflush(nullptr);
   ExitProcess(0);
 }

@@ -11,6 +11,7 @@
 #include "lua/vemosdk_hardware_functions.h"
 #include "lua/vemosdk_http_functions.h"
 #include "lua/vemosdk_keystore_functions.h"
+#include "lua/vemosdk_log_functions.h"
 #include "lua/vemosdk_lread.h"
 #include "lua/vemosdk_media_functions.h"
 #include "lua/vemosdk_notify_functions.h"
@@ -173,12 +174,12 @@ const luaL_Reg kVemosdkFunctions[] = {
     {"vemosdk_patch_dir", LuaHttp::patchDir},
     {"vemosdk_patch_files", LuaHttp::patchFiles},
     // logs
-    {"log2", notAvailable},
-    {"scroll_log_file", notAvailable},
-    {"flush_log", notAvailable},
-    {"get_log_file_infos", notAvailable},
-    {"get_current_log_file", notAvailable},
-    {"open_log_with_config", notAvailable},
+    {"log2", LuaLogs::log2},
+    {"scroll_log_file", LuaLogs::scrollLogFile},
+    {"flush_log", LuaLogs::flushLog},
+    {"get_log_file_infos", LuaLogs::getLogFileInfos},
+    {"get_current_log_file", LuaLogs::getCurrentLogFile},
+    {"open_log_with_config", LuaLogs::openLogWithConfig},
     // notifications
     {"add_local_notification", LuaNotify::addLocalNotification},
     {"remove_local_notification", LuaNotify::removeLocalNotification},

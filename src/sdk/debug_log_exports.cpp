@@ -1,7 +1,12 @@
-// Exported hook of the debug log.
+// Exported hooks of the debug log.
 #include "core/debug_log.h"
+#include "core/log_exports.h"
 #include "core/vemosdk_export.h"
 
+VEMOSDK_EXPORT VemoDebugCallback Vemo_registerDebugCallback(VemoDebugCallback callback) {
+  return vemo_debug_set_callback(callback);
+}
+
 VEMOSDK_EXPORT VemoDebugCallback vemosdk_register_log_callback(VemoDebugCallback callback) {
-  return Vemo_registerDebugCallback(callback);
+  return vemo_debug_set_callback(callback);
 }

@@ -40,16 +40,16 @@ protected:
   void SetUp() override {
     g_received.clear();
     vemo_debug_set_console(0);
-    Vemo_registerDebugCallback(nullptr);
+    vemo_debug_set_callback(nullptr);
   }
   void TearDown() override {
     vemo_debug_set_console(0);
-    Vemo_registerDebugCallback(nullptr);
+    vemo_debug_set_callback(nullptr);
   }
 };
 
 TEST_F(DebugLog, SwitchedOffWritesNothing) {
-  Vemo_registerDebugCallback(record);
+  vemo_debug_set_callback(record);
   EXPECT_EQ(vemo_debug_enabled(), 0);
   EXPECT_EQ(vemo_debug_printf("%d\n", 1), 0);
   EXPECT_EQ(vemo_debug_print("x"), 0);
@@ -58,7 +58,7 @@ TEST_F(DebugLog, SwitchedOffWritesNothing) {
 
 TEST_F(DebugLog, CallbackGetsLevelTwoAndTheRawText) {
   vemo_debug_set_console(1);
-  EXPECT_EQ(Vemo_registerDebugCallback(record), record);
+  EXPECT_EQ(vemo_debug_set_callback(record), record);
   EXPECT_EQ(vemo_debug_enabled(), 1);
   EXPECT_EQ(vemo_debug_printf("value %d and %s\n", 7, u8"\u4e2d\u6587"), 1);
   EXPECT_EQ(vemo_debug_print("100% raw %s %n"), 1);  // never used as a format
@@ -70,7 +70,7 @@ TEST_F(DebugLog, CallbackGetsLevelTwoAndTheRawText) {
 }
 
 TEST_F(DebugLog, ConsoleSwitchIsOneOrOff) {
-  Vemo_registerDebugCallback(record);
+  vemo_debug_set_callback(record);
   vemo_debug_set_console(2);
   EXPECT_EQ(vemo_debug_enabled(), 0);
   EXPECT_EQ(vemo_debug_print("x"), 0);
@@ -79,7 +79,7 @@ TEST_F(DebugLog, ConsoleSwitchIsOneOrOff) {
 
 TEST_F(DebugLog, ACallbackThatLogsDoesNotDeadlock) {
   vemo_debug_set_console(1);
-  Vemo_registerDebugCallback(record_and_log);
+  vemo_debug_set_callback(record_and_log);
   std::atomic<bool> done{false};
   std::thread logger([&] {
     vemo_debug_print("outer");
@@ -93,7 +93,7 @@ TEST_F(DebugLog, ACallbackThatLogsDoesNotDeadlock) {
 
 TEST_F(DebugLog, LongLinesAreCut) {
   vemo_debug_set_console(1);
-  Vemo_registerDebugCallback(record);
+  vemo_debug_set_callback(record);
   std::string long_text(10000, 'L');
   vemo_debug_printf("%s", long_text.c_str());
   ASSERT_EQ(g_received.size(), 1u);

@@ -113,7 +113,7 @@ void keepLog(int, const char* text, int length) {
 
 TEST_F(SdkTimers, RefusesDelaysThatAreNoDelayAndSaysSo) {
   vemo_debug_set_console(1);
-  Vemo_registerDebugCallback(keepLog);
+  vemo_debug_set_callback(keepLog);
   const size_t pending = vemosdk_get_thread_pool()->pendingTimers();
   const double refused[] = {-1.0, -0.001, std::nan(""), std::numeric_limits<double>::infinity(), 4294968.0};
   for (double seconds : refused) {
@@ -121,7 +121,7 @@ TEST_F(SdkTimers, RefusesDelaysThatAreNoDelayAndSaysSo) {
     EXPECT_FALSE(VemoSDK::timerOnce(3, seconds)) << seconds;
     EXPECT_NE(std::string::npos, g_log.find("vemosdk_timer_once: refused")) << seconds << ": " << g_log;
   }
-  Vemo_registerDebugCallback(nullptr);
+  vemo_debug_set_callback(nullptr);
   vemo_debug_set_console(0);
   EXPECT_EQ(pending, vemosdk_get_thread_pool()->pendingTimers());
   EXPECT_EQ((Values{"nil"}), waitForTask(std::chrono::milliseconds(300)));

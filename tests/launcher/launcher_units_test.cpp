@@ -143,7 +143,7 @@ TEST(SecondInstance, OnlyTheExactToastCommandLinesTakeTheToastBranch) {
       {L"ToastActivated --x", std::nullopt, {"second instance: no existing window found"}},
   };
   vemo_debug_set_console(1);
-  Vemo_registerDebugCallback(record_log);
+  vemo_debug_set_callback(record_log);
   int index = 0;
   for (const auto& c : cases) {
     SCOPED_TRACE(testing::Message() << "case " << index << " '" << wstring_to_utf8(c.command_line) << "'");
@@ -163,7 +163,7 @@ TEST(SecondInstance, OnlyTheExactToastCommandLinesTakeTheToastBranch) {
       DestroyWindow(first);
     }
   }
-  Vemo_registerDebugCallback(nullptr);
+  vemo_debug_set_callback(nullptr);
   vemo_debug_set_console(0);
 }
 

@@ -55,10 +55,10 @@ TEST_F(VemosdkCore, SdkInfoTellsTheContextOfTheLastStartUp) {
 std::vector<std::string> g_logged;
 
 TEST_F(VemosdkCore, LogWritesTextOrNumberToTheDebugLogOnceSwitchedOn) {
-  Vemo_registerDebugCallback([](int, const char* text, int length) { g_logged.emplace_back(text, length); });
+  vemo_debug_set_callback([](int, const char* text, int length) { g_logged.emplace_back(text, length); });
   EXPECT_EQ("", run("_vemosdk.log('before') _vemosdk.open_log(true) _vemosdk.log('text') _vemosdk.log(12)"
                     "_vemosdk.log({}) _vemosdk.open_log(false) _vemosdk.log('after')"));
-  Vemo_registerDebugCallback(nullptr);
+  vemo_debug_set_callback(nullptr);
   EXPECT_EQ((std::vector<std::string>{"text", "12"}), g_logged);
 }
 

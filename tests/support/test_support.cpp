@@ -157,13 +157,13 @@ DebugLogCapture::DebugLogCapture() {
     std::lock_guard<std::mutex> lock(g_captured_mutex);
     g_captured.clear();
   }
-  Vemo_registerDebugCallback(capture_line);
+  vemo_debug_set_callback(capture_line);
   vemo_debug_set_console(1);
 }
 
 DebugLogCapture::~DebugLogCapture() {
   vemo_debug_set_console(0);
-  Vemo_registerDebugCallback(nullptr);
+  vemo_debug_set_callback(nullptr);
 }
 
 std::vector<std::string> DebugLogCapture::lines() const {

@@ -35,6 +35,12 @@ std::unique_ptr<VemoLogModel> new_record(FileLogStorage::Clock clock) {
 
 FileLogStorage::FileLogStorage(const VemoLogConfig& config, Clock clock)
     : config_(config), clock_(clock ? clock : system_clock_ms), queue_(config.queue_limit, kRoomWaitMs) {
+  // The C library sets up its number formatting at its first use and
+  // registers an exit handler then. Done first on the writer thread while the
+  // process exits, that registration would wait for the exit, which waits for
+  // the writer's last flush: so it is done here, before the thread starts.
+  JsonTree number(cJSON_CreateNumber(0.5));
+  print_json_formatted(number.get());
   thread_.reset(CreateThread(nullptr, 0, writer_main, this, 0, &writer_thread_id_));
   if (!thread_) vemo_debug_printf("file log: the writer thread did not start (%lu)", GetLastError());
 }
