@@ -11,4 +11,12 @@ int getLogFileInfos(lua_State* L);
 int getCurrentLogFile(lua_State* L);
 int openLogWithConfig(lua_State* L);
 
+int initJfFileCache(lua_State* L);
+int switchJfSubDir(lua_State* L);
+int jfLog(lua_State* L);
+int getCurrentJfFileInfo(lua_State* L);
+int getJfFileInfos(lua_State* L);
+int flushJfLog(lua_State* L);
+int scrollJfLogFile(lua_State* L);
+
 }  // namespace VemoSDK::LuaLogs

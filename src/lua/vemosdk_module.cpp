@@ -186,13 +186,13 @@ const luaL_Reg kVemosdkFunctions[] = {
     {"listen_local_notification", LuaNotify::listenLocalNotification},
     {"check_can_local_notification", LuaNotify::checkCanLocalNotification},
     // jf logs
-    {"init_jf_file_cache", notAvailable},
-    {"switch_jf_sub_dir", notAvailable},
-    {"jf_log", notAvailable},
-    {"get_current_jf_file_info", notAvailable},
-    {"get_jf_file_infos", notAvailable},
-    {"flush_jf_log", notAvailable},
-    {"scroll_jf_log_file", notAvailable},
+    {"init_jf_file_cache", LuaLogs::initJfFileCache},
+    {"switch_jf_sub_dir", LuaLogs::switchJfSubDir},
+    {"jf_log", LuaLogs::jfLog},
+    {"get_current_jf_file_info", LuaLogs::getCurrentJfFileInfo},
+    {"get_jf_file_infos", LuaLogs::getJfFileInfos},
+    {"flush_jf_log", LuaLogs::flushJfLog},
+    {"scroll_jf_log_file", LuaLogs::scrollJfLogFile},
     {nullptr, nullptr},
 };
 

@@ -27,25 +27,6 @@ using vemo::test::TempDir;
 
 JsonTree parse(const std::string& text) { return JsonTree(cJSON_Parse(text.c_str())); }
 
-// A listener that holds the writer thread until it is released.
-class WriterGate {
-public:
-  // Returns once the writer thread is held.
-  void hold(FileLogStorage& storage) {
-    storage.register_listener(kJfWrite, [this](LogCommand&) {
-      SetEvent(held_.get());
-      WaitForSingleObject(open_.get(), INFINITE);
-    });
-    storage.push_command(LogCommand{kJfWrite, nullptr, nullptr});
-    WaitForSingleObject(held_.get(), 10000);
-  }
-  void release() { SetEvent(open_.get()); }
-
-private:
-  vemo::UniqueHandle held_{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
-  vemo::UniqueHandle open_{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
-};
-
 class FileLog : public ::testing::Test {
 protected:
   void start(FileLogStorage::Clock clock = nullptr) { storage = std::make_unique<FileLogStorage>(config, clock); }
@@ -133,8 +114,8 @@ TEST_F(FileLog, AHundredLogFilesTakeARecordAndAHundredAndOneDoNot) {
 
 TEST_F(FileLog, AWriterHeldByAListenerLosesNoneOf600Records) {
   start();
-  WriterGate gate;
-  gate.hold(*storage);
+  vemo::test::WriterGate gate;
+  gate.hold(*storage, kJfWrite);
   std::atomic<int> queued{0};
   std::thread producer([&] {
     for (int i = 0; i < 600; ++i) queued += storage->commit_text_record(("r" + std::to_string(i)).c_str(), nullptr);
@@ -152,8 +133,8 @@ TEST_F(FileLog, AWriterHeldByAListenerLosesNoneOf600Records) {
 
 TEST_F(FileLog, AWriterThatStaysStuckDropsRecordsPastTheLimitButNotItsFlush) {
   start();
-  WriterGate gate;
-  gate.hold(*storage);
+  vemo::test::WriterGate gate;
+  gate.hold(*storage, kJfWrite);
   int queued = 0;
   for (int i = 0; i < 500; ++i) queued += storage->commit_text_record("kept", nullptr);
   EXPECT_EQ(500, queued);

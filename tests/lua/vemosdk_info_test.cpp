@@ -74,7 +74,7 @@ TEST_F(VemosdkInfo, SupportFunctionsListOnlyFeaturesThatWorkInOrder) {
           << feature;
     }
   }
-  for (const char* built : {"http_stop", "make_dirs", "get_screen_refresh_rate", "get_disk_info_async"})
+  for (const char* built : {"http_stop", "make_dirs", "get_screen_refresh_rate", "get_disk_info_async", "init_jf_file_cache"})
     EXPECT_NE(std::string::npos, listed.find(std::string(" ") + built + " ")) << built;
   for (const char* feature : {"add_local_notification", "init_jf_file_cache"})
     if (run(std::string("return pcall(_vemosdk.") + feature + ")").find("not available") != std::string::npos) {

@@ -67,4 +67,37 @@ TEST_F(VemosdkLog, WrongArgumentTypesRaiseArgumentErrors) {
   for (const auto& c : cases) EXPECT_NE(std::string::npos, run(c.first).find(c.second)) << c.first;
 }
 
+TEST_F(VemosdkLog, JfRowsWriteTheScriptsRecordsIntoTheirFolder) {
+  EXPECT_EQ("", run("_vemosdk.init_jf_file_cache('{\"dir_name\": \"lua-jf\"}')"));
+  EXPECT_EQ("", run("_vemosdk.switch_jf_sub_dir('sub')"));
+  EXPECT_EQ("", run("_vemosdk.jf_log('from lua')"));
+  EXPECT_EQ("", run("_vemosdk.init_jf_file_cache('{\"dir_name\": \"..\\\\escape\"}')"));  // refused
+  EXPECT_EQ("", run("_vemosdk.init_jf_file_cache('not json')"));
+  EXPECT_EQ("", run("_vemosdk.switch_jf_sub_dir('../escape')"));  // refused
+  EXPECT_EQ("", run("_vemosdk.jf_log('still here')"));
+  EXPECT_EQ("", run("_vemosdk.flush_jf_log()"));
+  ASSERT_TRUE(FileLogStorage::getInstance().flush_and_wait(10000));
+
+  EXPECT_EQ("", run("_vemosdk.get_current_jf_file_info(9)"));
+  JsonTree current(cJSON_Parse(answer_for(9).c_str()));
+  const cJSON* path = cJSON_GetObjectItem(current.get(), "file_path");
+  ASSERT_TRUE(cJSON_IsString(path));
+  EXPECT_NE(std::string::npos, std::string(path->valuestring).find("\\vemo\\lua-jf\\sub\\"));
+  std::string text = vemo::test::strict_log_text(path->valuestring);
+  EXPECT_EQ("from lua\nstill here\n", text.substr(text.size() - std::min<size_t>(text.size(), 20)));
+
+  EXPECT_EQ("", run("_vemosdk.get_jf_file_infos(10, '{}')"));
+  JsonTree infos(cJSON_Parse(answer_for(10).c_str()));
+  EXPECT_GE(cJSON_GetArraySize(cJSON_GetObjectItem(infos.get(), "data")), 1);
+  EXPECT_EQ("", run("_vemosdk.scroll_jf_log_file()"));
+
+  const std::pair<const char*, const char*> cases[] = {
+      {"_vemosdk.switch_jf_sub_dir()", "bad argument #1 to 'switch_jf_sub_dir'"},
+      {"_vemosdk.jf_log({})", "bad argument #1 to 'jf_log'"},
+      {"_vemosdk.init_jf_file_cache()", "bad argument #1 to 'init_jf_file_cache'"},
+      {"_vemosdk.get_jf_file_infos('x', '{}')", "bad argument #1 to 'get_jf_file_infos'"},
+  };
+  for (const auto& c : cases) EXPECT_NE(std::string::npos, run(c.first).find(c.second)) << c.first;
+}
+
 }  // namespace

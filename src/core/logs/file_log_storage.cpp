@@ -102,7 +102,8 @@ bool FileLogStorage::handle(LogCommand& command) {
       vemolog_flush(writer_);
       break;
     case kLogRoll:
-      current_file_time_ = clock_();
+      // A new name even within the millisecond of the current file.
+      current_file_time_ = std::max(clock_(), current_file_time_.load() + 1);
       open_current();
       last_count_ = 0;
       break;

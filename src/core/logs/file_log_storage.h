@@ -61,6 +61,8 @@ public:
   const VemoLogConfig& config() const { return config_; }
   Clock clock() const { return clock_; }
   bool on_writer_thread() const { return GetCurrentThreadId() == writer_thread_id_; }
+  // Counts a record that reached no file and says so in the debug log (at most once a minute).
+  void note_lost(const char* why);
 
 private:
   static DWORD WINAPI writer_main(void* storage);
@@ -71,7 +73,6 @@ private:
   bool file_count_allows(std::int64_t now);
   void open_current();
   std::shared_ptr<Listener> listener_for(int kind);
-  void note_lost(const char* why);
 
   const VemoLogConfig config_;
   const Clock clock_;
