@@ -1,6 +1,6 @@
 // Exported hooks of the debug log.
 #include "core/debug_log.h"
-#include "core/log_exports.h"
+#include "sdk/log_exports.h"
 #include "core/vemosdk_export.h"
 
 VEMOSDK_EXPORT VemoDebugCallback Vemo_registerDebugCallback(VemoDebugCallback callback) {

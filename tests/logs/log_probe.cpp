@@ -12,7 +12,7 @@
 #include <cstring>
 #include <string>
 
-#include "core/log_exports.h"
+#include "sdk/log_exports.h"
 #include "core/logs/log_facade.h"
 #include "lua/process_control.h"
 

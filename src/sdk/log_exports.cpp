@@ -1,6 +1,6 @@
 // Exported logging interface: thin entries into the log facade. No
 // exception leaves them.
-#include "core/log_exports.h"
+#include "sdk/log_exports.h"
 
 #include "core/logs/log_facade.h"
 
