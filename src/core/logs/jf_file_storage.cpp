@@ -33,8 +33,9 @@ bool refused(const char* what, const std::wstring& name) {
 JFFileStorage::JFFileStorage(FileLogStorage& storage) : storage_(storage) { writer_.per_directory_streams = true; }
 
 JFFileStorage& JFFileStorage::getInstance() {
-  static JFFileStorage store(FileLogStorage::getInstance());
-  return store;
+  // Never destroyed: the writer thread calls its listeners until the process ends.
+  static JFFileStorage* const store = new JFFileStorage(FileLogStorage::getInstance());
+  return *store;
 }
 
 bool JFFileStorage::init(const std::wstring& name) {

@@ -47,8 +47,9 @@ void add_text(cJSON* record, const char* key, const char* text) {
 VemoLogFacade::VemoLogFacade(FileLogStorage& storage) : storage_(storage) {}
 
 VemoLogFacade& VemoLogFacade::getInstance() {
-  static VemoLogFacade facade(FileLogStorage::getInstance());
-  return facade;
+  // Never destroyed: static destructors of others may still log.
+  static VemoLogFacade* const facade = new VemoLogFacade(FileLogStorage::getInstance());
+  return *facade;
 }
 
 int VemoLogFacade::commit(const char* level_tag, const char* tag, const char* message, const char* module,
