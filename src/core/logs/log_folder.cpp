@@ -2,11 +2,10 @@
 
 #include <windows.h>
 
-#include <io.h>
-
 #include <cstdio>
 #include <limits>
 
+#include "core/file_utils.h"
 #include "core/logs/local_day.h"
 #include "core/logs/log_json.h"
 #include "core/path_utils.h"
@@ -60,7 +59,7 @@ cJSON* file_info(const std::wstring& directory, const std::wstring& name) {
   cJSON* info = cJSON_CreateObject();
   cJSON_AddStringToObject(info, "file_name", wstring_to_utf8(name).c_str());
   cJSON_AddStringToObject(info, "file_path", wstring_to_utf8(path).c_str());
-  cJSON_AddNumberToObject(info, "sizes", static_cast<double>(file_size_of(path)));
+  cJSON_AddNumberToObject(info, "sizes", static_cast<double>(vemo_file_length_w(path.c_str())));
   return info;
 }
 
@@ -110,13 +109,6 @@ std::int64_t clean_log_files(const std::wstring& directory, std::int64_t cutoff)
     }
   }
   return newest;
-}
-
-std::int64_t file_size_of(const std::wstring& path) {
-  UniqueFile file(_wfopen(to_long_path(path).c_str(), L"rb"));
-  if (!file) return -1;
-  std::int64_t size = _filelengthi64(_fileno(file.get()));
-  return size < 0 ? -1 : size;
 }
 
 std::string log_file_infos_json(const std::wstring& directory, const cJSON* query) {

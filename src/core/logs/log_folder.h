@@ -23,8 +23,6 @@ int count_log_files(const std::wstring& directory);
 // Deletes the log files named by a time before `cutoff`; the newest time of
 // those that remain, 0 when none does.
 std::int64_t clean_log_files(const std::wstring& directory, std::int64_t cutoff);
-// Size of a file opened for reading; -1 when it cannot be opened.
-std::int64_t file_size_of(const std::wstring& path);
 
 // {"data": [{"file_name", "file_path", "sizes"}, ...]} for the log files of
 // a folder that exists ({} otherwise). A "date_filter" of the form
