@@ -8,6 +8,7 @@
 #include "core/debug_log.h"
 #include "core/dir_tree.h"
 #include "core/file_utils.h"
+#include "core/link_check.h"
 #include "core/path_utils.h"
 #include "core/sdk_paths.h"
 #include "core/sdkconfig.h"
@@ -78,21 +79,6 @@ bool is_strictly_inside(const std::wstring& path, const std::wstring& folder) {
   return path.size() > base.size() &&
          CompareStringOrdinal(path.c_str(), static_cast<int>(base.size()), base.c_str(),
                               static_cast<int>(base.size()), TRUE) == CSTR_EQUAL;
-}
-
-// Whether a folder on the way below base down to path (path included) is a
-// junction or symbolic link: what is removed or written there would land
-// outside base, however plain the name looks.
-bool passes_through_link(const std::wstring& base, const std::wstring& path) {
-  for (size_t at = base.size(); at <= path.size();) {
-    size_t next = path.find(L'\\', at);
-    DWORD attributes = GetFileAttributesW(to_long_path(path.substr(0, next)).c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES) return false;  // the rest is yet to be made
-    if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) return true;
-    if (next == std::wstring::npos) return false;
-    at = next + 1;
-  }
-  return false;
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include <cwchar>
 
 #include "core/debug_log.h"
+#include "core/link_check.h"
 #include "core/path_utils.h"
 #include "core/raii.h"
 #include "core/text_convert.h"
@@ -27,6 +28,15 @@ bool keeps_its_name(const std::wstring& name) {
 
 OpResult refuse(const std::wstring& staged) {
   vemo_debug_printf("staged entry refused, its name would land elsewhere: %s\n", wstring_to_utf8(staged).c_str());
+  return make_op_result(kFileOpPathOutsideBase, file_op_msg::kOutsideBase);
+}
+
+// A link (a junction or a symbolic link, to a file or a folder) stands for
+// something outside the stage: merging it would move those files in and
+// removing it may take its target along (Wine deletes the target of a file
+// link). It is left as it is, and so is the folder holding it.
+OpResult leave_link(const std::wstring& staged) {
+  vemo_debug_printf("staged entry is a link, left as it is: %s\n", wstring_to_utf8(staged).c_str());
   return make_op_result(kFileOpPathOutsideBase, file_op_msg::kOutsideBase);
 }
 
@@ -62,20 +72,20 @@ OpResult merge_entries(const std::wstring& staged, const std::wstring& target) {
   vemo::UniqueFindHandle find(FindFirstFileW(to_long_path(staged + L"\\*").c_str(), &entry));
   if (!find) return make_op_result(kFileOpPathNotExists, file_op_msg::kPathNotExists);
   OpResult outcome = init_op_result();
+  std::wstring resolved_staged = resolved_path_of(staged);
   do {
     if (is_dot_entry(entry.cFileName)) continue;
     vemo_debug_printf("strUTF8 = %s\n", wstring_to_utf8(entry.cFileName).c_str());
     std::wstring from = staged + L"\\" + entry.cFileName;
-    OpResult result = keeps_its_name(entry.cFileName)
-                          ? merge_entry(from, target + L"\\" + entry.cFileName, entry.dwFileAttributes)
-                          : refuse(from);
+    OpResult result = !keeps_its_name(entry.cFileName)                           ? refuse(from)
+                      : is_link_entry(resolved_staged, staged, entry.cFileName) ? leave_link(from)
+                      : merge_entry(from, target + L"\\" + entry.cFileName, entry.dwFileAttributes);
     if (!result.success) outcome = result;
   } while (FindNextFileW(find.get(), &entry));
   return outcome;
 }
 
-// The staged folder goes once everything in it was merged; what is left
-// then are folder links, which are never followed.
+// The staged folder goes once everything in it was merged.
 OpResult merge_folder(const std::wstring& staged, const std::wstring& target) {
   if (!vemo_create_dir_tree_w(target.c_str())) return make_last_error_result();
   vemo_remove_stale_copies_w(target.c_str());  // an earlier merge may have been killed
@@ -100,7 +110,6 @@ OpResult merge_entry(const std::wstring& staged, const std::wstring& target, DWO
   }
   vemo_debug_printf("src_path_w is exist, src_path_w = %s\n", shown.c_str());
   if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) return merge_file(staged, target);
-  if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) return init_op_result();  // a folder link: not followed
   return merge_folder(staged, target);
 }
 
@@ -116,6 +125,7 @@ bool merge_staged_update(const std::string& program_dir) {
   std::wstring folder = utf8_to_wstring(without_trailing_separators(program_dir));
   vemo_remove_file_or_directory((folder + L"\\.vemoold").c_str());
   std::wstring staged = folder + L"\\.update";
+  if (passes_through_link(folder, staged)) return leave_link(staged).success;
   if (!vemo_is_directory_w(staged.c_str())) {
     vemo_debug_printf("no .update directory, nothing to merge.\n");
     return true;

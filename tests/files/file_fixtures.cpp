@@ -49,12 +49,6 @@ bool make_junction(const std::wstring& link, const std::wstring& target) {
   return made;
 }
 
-bool is_folder_link(const std::wstring& path) {
-  DWORD attributes = GetFileAttributesW(path.c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) &&
-         (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
-}
-
 // The host's name of a Windows path under Wine; empty elsewhere.
 std::string host_name_of(const std::wstring& path) {
   using UnixName = char* (*)(const WCHAR*);
@@ -87,6 +81,8 @@ bool wait_for(Condition condition) {
   return condition();
 }
 
+// Wine shows a host link to a file as the file itself, so a file link is
+// there once its name is.
 bool make_host_symlink(const std::wstring& link, const std::wstring& target) {
   std::string host_link = host_name_of(link);
   std::string host_target = host_name_of(target);
@@ -94,7 +90,7 @@ bool make_host_symlink(const std::wstring& link, const std::wstring& target) {
   if (!run_host_program(L"Z:\\bin\\ln -s \"" + utf8_to_wstring(host_target) + L"\" \"" + utf8_to_wstring(host_link) +
                         L"\""))
     return false;
-  return wait_for([&] { return is_folder_link(link); });
+  return wait_for([&] { return GetFileAttributesW(link.c_str()) != INVALID_FILE_ATTRIBUTES; });
 }
 
 }  // namespace
@@ -122,12 +118,21 @@ bool make_folder_link(const std::string& link, const std::string& target) {
   return make_junction(link_w, target_w) || make_host_symlink(link_w, target_w);
 }
 
+bool make_file_link(const std::string& link, const std::string& target) {
+  std::wstring link_w = utf8_to_wstring(link);
+  std::wstring target_w = utf8_to_wstring(target);
+  // Wine answers success here and makes nothing.
+  if (CreateSymbolicLinkW(link_w.c_str(), target_w.c_str(), 0) && GetFileAttributesW(link_w.c_str()) != INVALID_FILE_ATTRIBUTES)
+    return true;
+  return make_host_symlink(link_w, target_w);
+}
+
 void remove_folder_link(const std::string& link) {
   std::wstring link_w = utf8_to_wstring(link);
-  if (RemoveDirectoryW(link_w.c_str()) || !is_folder_link(link_w)) return;
+  if (RemoveDirectoryW(link_w.c_str())) return;
   std::string host_link = host_name_of(link_w);
   if (!host_link.empty() && run_host_program(L"Z:\\bin\\rm -f \"" + utf8_to_wstring(host_link) + L"\""))
-    wait_for([&] { return !is_folder_link(link_w); });
+    wait_for([&] { return GetFileAttributesW(link_w.c_str()) == INVALID_FILE_ATTRIBUTES; });
 }
 
 }  // namespace vemo::test

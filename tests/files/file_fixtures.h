@@ -15,7 +15,9 @@ std::string content_of(const std::string& path);
 bool exists(const std::string& path);
 // Makes link a folder link to target; false when this system cannot.
 bool make_folder_link(const std::string& link, const std::string& target);
-// Removes such a link (not its target), so that the test folder can go.
+// Makes link a symbolic link to the file target; false when this system cannot.
+bool make_file_link(const std::string& link, const std::string& target);
+// Removes a link of either kind (not its target), so that the test folder can go.
 void remove_folder_link(const std::string& link);
 
 }  // namespace vemo::test

@@ -207,6 +207,41 @@ TEST_F(UpdateMerge, StagedFileOverAFolderFailsAndStaysStaged) {
   EXPECT_EQ(std::vector<std::string>{"res"}, names_in(at(".update")));
 }
 
+// A staged link stands for files outside the stage: the merge neither moves
+// them in nor removes the link (removing a file link under Wine removes its
+// target), and everything behind it stays as it was.
+TEST_F(UpdateMerge, StagedLinksAreLeftAsTheyAreWithWhatTheyPointTo) {
+  const struct {
+    const char* link;  // below the program folder
+    bool to_folder;
+    const char* program_file;  // what the link would have put there
+  } cases[] = {{".update", true, "precious.txt"},
+               {".update\\data", true, "data\\precious.txt"},
+               {".update\\precious.txt", false, "precious.txt"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.link);
+    TempDir scene{"merge-link"};
+    std::string game = scene.file("game");
+    std::string outside = scene.file("outside");
+    make_tree(scene.path(), {{"outside\\precious.txt", "P"}, {"outside\\deep\\more.txt", "M"}, {"game\\game.exe", "old"}});
+    if (std::string(c.link) != ".update") make_tree(game, {{".update\\fine.txt", "fine"}});
+    std::string link = game + "\\" + c.link;
+    bool made = c.to_folder ? vemo::test::make_folder_link(link, outside)
+                            : vemo::test::make_file_link(link, outside + "\\precious.txt");
+    if (!made) GTEST_SKIP() << "this system cannot make links";
+
+    EXPECT_FALSE(merge_staged_update(game));
+    EXPECT_EQ("P", content_of(outside + "\\precious.txt"));
+    EXPECT_EQ("M", content_of(outside + "\\deep\\more.txt"));
+    EXPECT_FALSE(exists(game + "\\" + c.program_file));
+    EXPECT_FALSE(exists(game + "\\deep"));
+    EXPECT_TRUE(exists(link));
+    EXPECT_EQ("old", content_of(game + "\\game.exe"));
+    vemo::test::remove_folder_link(link);
+    EXPECT_EQ("P", content_of(outside + "\\precious.txt"));
+  }
+}
+
 TEST_F(UpdateMerge, NamesThatWindowsWouldCutAreRefused) {
   // Windows drops trailing blanks and dots: ".. " would mean the folder
   // above, "..." the folder itself. Only the long-path form makes them.
