@@ -1,7 +1,12 @@
 #include "core/dir_tree.h"
 
+#include "core/link_check.h"
 #include "core/path_utils.h"
 #include "core/raii.h"
+
+namespace {
+constexpr DWORD kReparsePointEncountered = 4395;  // ERROR_REPARSE_POINT_ENCOUNTERED, missing from some headers
+}  // namespace
 
 DWORD remove_directory_tree(const std::wstring& folder, bool recursive) {
   std::wstring dir = folder;
@@ -15,6 +20,7 @@ DWORD remove_directory_tree(const std::wstring& folder, bool recursive) {
   vemo::UniqueFindHandle find(FindFirstFileW(to_long_path(dir + L"\\*.*").c_str(), &entry));
   if (!find) return 0;
   bool kept_folder = false;
+  std::wstring resolved_dir = resolved_path_of(dir);
   do {
     std::wstring name = entry.cFileName;
     if (name == L"." || name == L"..") continue;
@@ -30,6 +36,10 @@ DWORD remove_directory_tree(const std::wstring& folder, bool recursive) {
         continue;
       }
       if (DWORD error = remove_directory_tree(child, true)) return error;
+    } else if (!is_link && is_link_entry(resolved_dir, dir, name)) {
+      // A file link that Wine shows as a plain file: deleting it there
+      // deletes its target, and no call removes the link alone.
+      return kReparsePointEncountered;
     } else {
       SetFileAttributesW(long_child.c_str(), FILE_ATTRIBUTE_NORMAL);
       if (!DeleteFileW(long_child.c_str())) return GetLastError();

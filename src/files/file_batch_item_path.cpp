@@ -5,6 +5,7 @@
 #include <cstring>
 #include <string>
 
+#include "core/link_check.h"
 #include "core/path_utils.h"
 #include "core/text_convert.h"
 #include "files/file_op_error.h"
@@ -42,7 +43,8 @@ OpResult join_batch_item(const char* base, const char* item, char* out, size_t o
     // and every other normalisation are judged as the file system sees them.
     std::wstring full_base = get_full_path_w(utf8_to_wstring(base));
     std::wstring full_item = get_full_path_w(utf8_to_wstring(out));
-    if (!is_strictly_inside(full_item, full_base)) {
+    // A link below the base leads outside it whatever the text says.
+    if (!is_strictly_inside(full_item, full_base) || passes_through_link(full_base, full_item)) {
       out[0] = '\0';
       return make_op_result(kFileOpPathOutsideBase, file_op_msg::kOutsideBase);
     }

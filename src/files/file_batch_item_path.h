@@ -2,7 +2,8 @@
 // Paths of batch items: a base folder joined with an item name. With a base,
 // an item must name something strictly inside it; an absolute item, one with
 // a drive or a stream (':'), or one that climbs out through ".." is refused,
-// so a script's list can never reach files outside the folder it names.
+// and so is one that passes through a junction or symbolic link below the
+// base, so a script's list can never reach files outside the folder it names.
 #include <cstddef>
 
 #include "core/op_result.h"

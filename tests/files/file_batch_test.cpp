@@ -144,6 +144,63 @@ TEST(FileBatchBase, ItemsOutsideTheBaseAreRefusedAndNothingOutsideChanges) {
   EXPECT_FALSE(exists(dir.file("base\\copied.txt")));
 }
 
+// A link below the base leads outside it, however plain the item's text:
+// each such item fails alone and what lies behind the link is untouched.
+TEST(FileBatchBase, ItemsThroughALinkFailAloneAndTheirTargetsStay) {
+  TempDir dir("batch-link");
+  make_tree(dir.path(), {{"base\\in.txt", "inside"}, {"base\\tree\\plain.txt", "T"}, {"outside\\keep_me.txt", "K"}});
+  if (!vemo::test::make_folder_link(dir.file("base\\lnk"), dir.file("outside")) ||
+      !vemo::test::make_file_link(dir.file("base\\flink"), dir.file("outside\\keep_me.txt")) ||
+      !vemo::test::make_file_link(dir.file("base\\tree\\flink"), dir.file("outside\\keep_me.txt")))
+    GTEST_SKIP() << "this system cannot make links";
+  std::string base = escaped(dir.file("base"));
+  Json options = json("{'base_path':'" + base + "'}");
+  const char* through_links[] = {"lnk\\\\keep_me.txt", "flink", "lnk"};
+
+  for (const char* item : through_links) {
+    SCOPED_TRACE(item);
+    Json list = json(std::string("['") + item + "','in.txt']");
+    const char* name = cJSON_GetArrayItem(list.get(), 0)->valuestring;
+
+    Json info(do_vemo_file_batch_info(list.get(), options.get()));
+    EXPECT_EQ(kFileOpPathOutsideBase, number_of(member(member(info.get(), "succ_info"), name), "code"));
+    EXPECT_TRUE(cJSON_IsTrue(member(member(member(info.get(), "succ_info"), "in.txt"), "exists")));
+
+    Json base_text(cJSON_CreateString(dir.file("base").c_str()));
+    Json md5(do_vemo_file_batch_md5(list.get(), base_text.get()));
+    EXPECT_EQ(kFileOpPathOutsideBase, number_of(md5.get(), "code"));
+    EXPECT_EQ(1, cJSON_GetArraySize(member(md5.get(), "succ_data")));
+
+    std::string pairs[] = {std::string("{'") + item + "':'copied.txt'}", std::string("{'in.txt':'") + item + "'}"};
+    for (const std::string& pair : pairs) {
+      Json both = json("{'need_override':true,'src_base_path':'" + base + "','dst_base_path':'" + base + "'}");
+      Json copied(do_vemo_file_batch_copy(json(pair).get(), both.get()));
+      EXPECT_EQ(kFileOpPathOutsideBase, number_of(copied.get(), "code")) << pair;
+      Json renamed(do_vemo_file_batch_rename(json(pair).get(), both.get()));
+      EXPECT_EQ(kFileOpPathOutsideBase, number_of(renamed.get(), "code")) << pair;
+    }
+
+    Json removed(do_vemo_file_batch_remove(list.get(), options.get()));
+    EXPECT_EQ(kFileOpPathOutsideBase, number_of(member(member(removed.get(), "result_ext"), name), "code"));
+    EXPECT_FALSE(exists(dir.file("base\\in.txt")));  // the plain item beside it went
+    make_tree(dir.path(), {{"base\\in.txt", "inside"}});
+    EXPECT_EQ("K", content_of(dir.file("outside\\keep_me.txt")));
+  }
+
+  // A tree holding a file link is removed up to the link, never through it.
+  Json tree = json("['tree']");
+  Json removed(do_vemo_file_batch_remove(tree.get(), options.get()));
+  EXPECT_EQ("K", content_of(dir.file("outside\\keep_me.txt")));
+  if (exists(dir.file("base\\tree\\flink"))) EXPECT_NE(0, number_of(removed.get(), "code"));
+
+  EXPECT_EQ("inside", content_of(dir.file("base\\in.txt")));
+  EXPECT_FALSE(exists(dir.file("base\\copied.txt")));
+  EXPECT_FALSE(exists(dir.file("outside\\copied.txt")));
+  EXPECT_FALSE(exists(dir.file("outside\\in.txt")));
+  for (const char* link : {"base\\lnk", "base\\flink", "base\\tree\\flink"}) vemo::test::remove_folder_link(dir.file(link));
+  EXPECT_EQ("K", content_of(dir.file("outside\\keep_me.txt")));
+}
+
 TEST(FileBatchInfo, ExistenceAndSizes) {
   TempDir dir("batch-info");
   make_tree(dir.path(), {{"f.bin", "12345"}, {"sub\\g", ""}});
