@@ -105,9 +105,15 @@ void activate_launched_process(HANDLE process) {
 }  // namespace
 
 LaunchResult launch_process(const std::string& command_utf8) {
+  std::wstring command = utf8_to_wstring(command_utf8);
   std::wstring path, arguments;
-  split_command_line(utf8_to_wstring(command_utf8), path, arguments);
+  split_command_line(command, path, arguments);
   if (path.empty()) return {false, ERROR_INVALID_PARAMETER};
+  if (command.size() > kMaxLaunchCommand || path.size() >= MAX_PATH) {
+    vemo_debug_printf("launch_process refused: the command has %zu characters, its program path %zu (at most %zu and %d)\n",
+                      command.size(), path.size(), kMaxLaunchCommand, MAX_PATH - 1);
+    return {false, ERROR_FILENAME_EXCED_RANGE};
+  }
 
   // The program runs in its own folder.
   std::wstring folder = program_folder(path);

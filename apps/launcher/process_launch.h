@@ -16,6 +16,11 @@ struct LaunchResult {
 // process for is_game_running and brings its main window to the front from a
 // UI timer. A start that the shell served without a new process (it handed the
 // command to a running program) counts as started.
+// A command longer than kMaxLaunchCommand UTF-16 characters, or with a program
+// path of MAX_PATH characters or more, is refused with ERROR_FILENAME_EXCED_RANGE
+// and a log line before the shell sees it (Wine's shell overruns its buffers
+// on such texts).
+constexpr size_t kMaxLaunchCommand = 900;
 LaunchResult launch_process(const std::string& command_utf8);
 
 // The kept process still runs. When it has ended its handles are closed and

@@ -39,6 +39,30 @@ TEST(LaunchProcess, MissingProgramReportsTheShellErrorAndLogsItsWholePath) {
   }
 }
 
+// Texts past the bound never reach the shell; one at the bound still starts.
+TEST(LaunchProcess, OverlongCommandsAreRefusedBeforeTheShellAndTheBoundStillStarts) {
+  TempDir dir("launch long");
+  std::string report = dir.file("report.txt");
+  std::string head = child() + " --report \"" + report + "\" -";
+  std::string at_bound = head + std::string(kMaxLaunchCommand - head.size(), 'a');
+  LaunchResult started = launch_process(at_bound);
+  ASSERT_TRUE(started.started) << started.error;
+  std::string content;
+  EXPECT_TRUE(wait_for_file(report, content));
+
+  const std::string overlong[] = {at_bound + "a", child() + " " + std::string(984, 'x'),
+                                  child() + " " + std::string(100000, 'x'),
+                                  "C:\\" + std::string(MAX_PATH, 'p') + ".exe -x"};
+  for (const std::string& command : overlong) {
+    SCOPED_TRACE(command.size());
+    vemo::test::DebugLogCapture log;
+    LaunchResult result = launch_process(command);
+    EXPECT_FALSE(result.started);
+    EXPECT_EQ(static_cast<DWORD>(ERROR_FILENAME_EXCED_RANGE), result.error);
+    EXPECT_THAT(log.lines(), testing::Contains(testing::HasSubstr("launch_process refused")));
+  }
+}
+
 TEST(LaunchProcess, QuotedPathWithBlanksStartsInItsOwnFolderWithItsArguments) {
   TempDir dir("launch quoted");
   std::string folder = dir.file("game folder");
