@@ -16,9 +16,3 @@ struct LauncherLayout {
 
 // The 96-dpi layout scaled to dpi (unchanged at 96 dpi or below).
 LauncherLayout scale_layout(UINT dpi);
-
-// LOGPIXELSX of the screen, 96 when there is no screen device context.
-UINT read_system_dpi();
-
-// Makes the process system-DPI aware, by the newest means Windows offers.
-void set_system_dpi_awareness();

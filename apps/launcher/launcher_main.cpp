@@ -1,5 +1,6 @@
 #include "launcher_main.h"
 
+#include "dpi.h"
 #include "launcher_lua.h"
 #include "launcher_paint.h"
 #include "launcher_state.h"

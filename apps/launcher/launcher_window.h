@@ -4,11 +4,7 @@
 // UI thread only.
 #include <windows.h>
 
-// Registers a program's main window class: redrawn on size changes, the
-// program's icon (resource 32512), the arrow cursor; false on failure.
-bool register_program_window_class(HINSTANCE instance, const wchar_t* class_name, WNDPROC procedure);
-// GetMessageA, TranslateMessage, DispatchMessageA until WM_QUIT; its wParam.
-int run_message_loop();
+#include "program_window.h"
 
 // Registers "vemosdk_launcher_class"; false on failure.
 bool register_launcher_class(HINSTANCE instance);

@@ -1,7 +1,7 @@
 #include "process_by_path.h"
 
-#include "launcher_state.h"
 #include "process_launch.h"
+#include "program_state.h"
 
 #include "core/debug_log.h"
 #include "core/raii.h"

@@ -1,8 +1,8 @@
 #include "updater_lua.h"
 
 #include "exclusive_write.h"
-#include "launcher_lua.h"
 #include "process_by_path.h"
+#include "program_lua.h"
 #include "progress_window.h"
 #include "updater_state.h"
 

@@ -1,9 +1,9 @@
 #include "updater_main.h"
 
-#include "launcher_layout.h"
-#include "launcher_paint.h"
-#include "launcher_window.h"
+#include "dpi.h"
 #include "main_thread_queue.h"
+#include "paint_helpers.h"
+#include "program_window.h"
 #include "progress_window.h"
 #include "single_instance.h"
 #include "updater_instance.h"

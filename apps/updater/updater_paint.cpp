@@ -1,6 +1,6 @@
 #include "updater_paint.h"
 
-#include "launcher_paint.h"
+#include "paint_helpers.h"
 
 #include "core/debug_log.h"
 

@@ -1,10 +1,8 @@
 #pragma once
 // The updater's process-wide state. UI thread only.
-#include "gdi_object.h"
-#include "launcher_state.h"  // the tick timer shared with the launcher
+#include "program_state.h"
 #include "progress_state.h"
 #include "skin_images.h"
-#include "tick_throttle.h"
 #include "updater_layout.h"
 #include "updater_skin.h"
 
@@ -12,7 +10,6 @@
 
 #include <string>
 
-struct lua_State;
 
 constexpr char kUpdaterVersion[] = "1.0.9";
 constexpr wchar_t kUpdaterWindowClass[] = L"vemosdk_updater_class";
@@ -34,30 +31,17 @@ struct ProgressWindows {
   UniqueGdiObject<HFONT> text_font;  // the left and right texts and the action button
 };
 
-struct UpdaterState {
-  HINSTANCE instance = nullptr;
-  HWND main_window = nullptr;
-  HWND close_button = nullptr;
+struct UpdaterState : ProgramState {
   HWND minimise_button = nullptr;
-  lua_State* lua = nullptr;
-  bool in_move = false;
-  TickThrottle tick_throttle;
   int front_retries_left = kFrontRetryCount;
   bool merge_ok = true;  // the start-up merge's result; true until it has run
-  UINT dpi = 96;
   UpdaterLayout layout;
-  std::wstring title;  // the updater name
 
   UpdaterSkin skin;
   SkinImages images;
   ProgressState progress;
   ProgressWindows progress_windows;
-
-  // The background scaled to the client size, rebuilt only when that size
-  // changes; the transparent children copy their part of it.
-  UniqueGdiObject<HBITMAP> background_bitmap;
-  int background_bitmap_width = 0;
-  int background_bitmap_height = 0;
+  // The transparent children copy their part of the base's background.
 };
 
 UpdaterState& updater_state();

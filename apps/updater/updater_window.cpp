@@ -1,9 +1,9 @@
 #include "updater_window.h"
 
-#include "launcher_paint.h"
-#include "launcher_window.h"
 #include "main_thread_queue.h"
+#include "paint_helpers.h"
 #include "process_launch.h"
+#include "program_window.h"
 #include "progress_window.h"
 #include "updater_paint.h"
 #include "updater_state.h"

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "launcher_paint.h"
+#include "paint_helpers.h"
 #include "updater_paint.h"
 
 namespace {

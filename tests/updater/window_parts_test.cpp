@@ -5,7 +5,7 @@
 #include <string>
 
 #include "core/text_convert.h"
-#include "launcher_paint.h"
+#include "paint_helpers.h"
 #include "progress_window.h"
 #include "skin_images.h"
 #include "test_support.h"

@@ -1,6 +1,6 @@
 #include "single_instance.h"
 
-#include "launcher_state.h"
+#include "program_state.h"
 
 #include "3rd/wintoast/wintoastlib.h"
 #include "core/debug_log.h"
