@@ -2,6 +2,8 @@
 // Runs a program of the test folder and collects what it prints.
 #include <string>
 
+#include "core/raii.h"
+
 namespace vemo::test {
 
 struct ChildResult {
@@ -14,5 +16,9 @@ struct ChildResult {
 ChildResult run_program(const std::string& program, const std::string& arguments, bool errors_too = false);
 // The same for <folder of this test exe>\<program>.
 ChildResult run_sibling(const std::string& program, const std::string& arguments);
+// Starts a program and returns once it has printed `text` (false when it
+// ends or fails to start first); the program goes on running.
+bool start_program_until(const std::string& program, const std::string& arguments, const std::string& text,
+                         UniqueHandle& process);
 
 }  // namespace vemo::test

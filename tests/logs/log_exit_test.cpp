@@ -76,38 +76,10 @@ TEST(LogAtExit, EveryRecordIsInTheFileAfterANormalExitAndAfterTheSdksExit) {
   }
 }
 
-// Starts the probe and returns once it has printed `line`.
-bool start_until(const std::string& program, const std::string& arguments, const std::string& line,
-                 vemo::UniqueHandle& process) {
-  SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
-  HANDLE read_end = nullptr, write_end = nullptr;
-  if (!CreatePipe(&read_end, &write_end, &inherit, 0)) return false;
-  vemo::UniqueHandle reader(read_end), writer(write_end);
-  SetHandleInformation(reader.get(), HANDLE_FLAG_INHERIT, 0);
-  std::wstring command = L"\"" + utf8_to_wstring(program) + L"\" " + utf8_to_wstring(arguments);
-  STARTUPINFOW startup = {};
-  startup.cb = sizeof startup;
-  startup.dwFlags = STARTF_USESTDHANDLES;
-  startup.hStdOutput = writer.get();
-  startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
-  PROCESS_INFORMATION info = {};
-  if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &info))
-    return false;
-  process.reset(info.hProcess);
-  vemo::UniqueHandle thread(info.hThread);
-  writer.reset();
-  std::string output;
-  char chunk[256];
-  DWORD got = 0;
-  while (output.find(line) == std::string::npos && ReadFile(reader.get(), chunk, sizeof chunk, &got, nullptr) && got)
-    output.append(chunk, got);
-  return output.find(line) != std::string::npos;
-}
-
 TEST(LogAtExit, AKilledProgramLeavesOnlyWholeBlocksAndLosesOnlyTheOpenOne) {
   ProbeFolder folder("log-exit-killed");
   vemo::UniqueHandle process;
-  ASSERT_TRUE(start_until(folder.probe(), "forever", "running", process));
+  ASSERT_TRUE(vemo::test::start_program_until(folder.probe(), "forever", "running", process));
   Sleep(300);  // killed in the middle of its work
   ASSERT_TRUE(TerminateProcess(process.get(), 9));
   WaitForSingleObject(process.get(), 10000);
