@@ -2,6 +2,7 @@
 
 #include <lua.hpp>
 
+#include <memory>
 #include <new>
 
 using VemoSDK::LuaCallbackTask;
@@ -59,14 +60,14 @@ void LuaTaskQueue::pushTask(LuaTask* task) {
 }
 
 int LuaTaskQueue::tick(lua_State* L) {
-  // push() may raise a Lua error (out of memory), which unwinds with longjmp:
-  // no lock is held and nothing with a destructor is live while it runs. The
-  // task would leak then, which is the lesser harm.
+  // push() may raise a Lua error (out of memory). Lua errors are C++
+  // exceptions in this build, so the task is owned here and freed as the
+  // error unwinds; no lock is held while it runs.
   for (;;) {
-    LuaTask* task = fifo_.pop();
+    std::unique_ptr<LuaTask> task(fifo_.pop());
     if (!task) {
       std::lock_guard<std::mutex> lock(slot_lock_);
-      task = latest_;
+      task.reset(latest_);
       latest_ = nullptr;
     }
     if (!task) {
@@ -74,7 +75,7 @@ int LuaTaskQueue::tick(lua_State* L) {
       return 1;
     }
     int count = task->push(L);
-    delete task;
+    task.reset();
     // A task that could push nothing (a native call whose JSON argument
     // did not decode) is dropped, and the next one is delivered instead.
     if (count > 0) return count;
