@@ -60,6 +60,8 @@ std::string work_dir() { return unix_to_windows(VEMO_TEST_WORK_DIR); }
 
 std::string test_bin_dir() { return unix_to_windows(VEMO_TEST_BIN_DIR); }
 
+std::string browser_runtime_dir() { return unix_to_windows(VEMO_BROWSER_RUNTIME_DIR); }
+
 TempDir::TempDir(const std::string& name) {
   path_ = work_dir() + "\\tmp-" + name + "-" + std::to_string(GetCurrentProcessId());
   remove_tree(widen(path_));

@@ -60,6 +60,9 @@ std::string http_base_url();
 int https_port();
 std::string https_base_url();
 std::string https_public_key_der();
+// The runtime folder of the headless browser that the "browser" fixture
+// runs (its DevTools endpoint file is there), as a Windows path.
+std::string browser_runtime_dir();
 // Folder the test server serves, as a Windows path.
 std::string http_root();
 

@@ -128,6 +128,11 @@ def parse_range(header, size):
     return start, min(end, size - 1)
 
 
+# Files a browser shows rather than downloads; every other file is bytes.
+PAGE_TYPES = {".html": "text/html; charset=utf-8", ".css": "text/css", ".js": "application/javascript",
+              ".png": "image/png"}
+
+
 class Handler(BaseHTTPRequestHandler):
     protocol_version = "HTTP/1.1"
     server_version = "vemo-testserver"
@@ -273,7 +278,8 @@ class Handler(BaseHTTPRequestHandler):
         start, end = (wanted if wanted else (0, size - 1))
         length = max(0, end - start + 1)
         self.send_response(206 if wanted else 200)
-        self.send_header("Content-Type", "application/octet-stream")
+        self.send_header("Content-Type", PAGE_TYPES.get(os.path.splitext(local)[1].lower(),
+                                                        "application/octet-stream"))
         self.send_header("Accept-Ranges", "bytes")
         self.send_header("ETag", etag)
         self.send_header("Last-Modified", last_modified)

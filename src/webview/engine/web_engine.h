@@ -97,9 +97,11 @@ struct EnvironmentOptions {
 struct NavigationStartingArgs {
   std::string uri;
   std::uint64_t navigationId = 0;
-  bool isRedirected = false;
 };
 
+// A main document answered with an HTTP status of 400 or more completes
+// with isSuccess false, that status and kWebErrorUnknown; a navigation
+// replaced by another or stopped completes with kWebErrorConnectionAborted.
 struct NavigationCompletedArgs {
   std::uint64_t navigationId = 0;
   bool isSuccess = false;
@@ -114,9 +116,12 @@ struct WebMessageReceivedArgs {
   std::string text;    // the message itself when isString
 };
 
+// A page asked for a new window (window.open, target="_blank"). The new
+// window is never shown here: the browser's one is closed, and the handlers
+// decide what to do with the URI (navigate this web view to it, say).
 struct NewWindowRequestedArgs {
   std::string uri;
-  bool handled = false;  // set it to keep the new window from staying open
+  bool handled = false;
 };
 
 struct WebResourceRequest {
@@ -193,11 +198,11 @@ public:
   virtual EventToken addNewWindowRequested(std::function<void(NewWindowRequestedArgs&)> handler) = 0;
   virtual EventToken addDocumentTitleChanged(std::function<void(const std::string& title)> handler) = 0;
   virtual EventToken addWebResourceRequested(std::function<void(WebResourceRequestedArgs&)> handler) = 0;
-  // DevTools: any method by name with JSON parameters; events by name with
-  // their parameters as JSON. "Console.messageAdded" is delivered for console
-  // messages even where the browser reports them only as
-  // "Runtime.consoleAPICalled" (same shape: {"message": {"source", "level",
-  // "text", "url", "line", "column"}}).
+  // DevTools: any method of the page's session by name with JSON parameters
+  // (result or error as JSON text); any event of the session by name with its
+  // parameters as JSON ("Network.loadingFailed", "Console.messageAdded" after
+  // "Network.enable" / "Console.enable"; this browser still sends the
+  // latter for console messages).
   virtual HRESULT callDevToolsMethod(const std::string& method, const std::string& paramsJson,
                                      DevToolsCompleted done) = 0;
   virtual EventToken addDevToolsEventHandler(const std::string& eventName,
