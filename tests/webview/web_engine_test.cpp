@@ -15,7 +15,7 @@
 
 #include "core/debug_log.h"
 #include "core/text_convert.h"
-#include "http/json_ptr.h"
+#include "core/json_ptr.h"
 #include "test_support.h"
 
 namespace {

@@ -10,7 +10,7 @@
 #include <memory>
 #include <string>
 
-#include "http/json_ptr.h"
+#include "core/json_ptr.h"
 #include "webview/engine/devtools_socket.h"
 #include "webview/engine/ui_thread_poster.h"
 

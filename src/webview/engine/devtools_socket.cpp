@@ -4,7 +4,7 @@
 
 #include <random>
 
-#include "http/json_ptr.h"
+#include "core/json_ptr.h"
 #include "webview/engine/websocket_frames.h"
 
 namespace VemoSDK {
@@ -45,7 +45,7 @@ bool isLoopbackUrl(const std::string& url, const char* scheme) {
 bool fetchBrowserSocketUrl(const DevToolsEndpoint& endpoint, std::string& socketUrl, std::string& browser,
                            std::string& why) {
   ensureCurlReady();
-  VemoSDKHttp::CurlEasy easy(curl_easy_init());
+  CurlEasyHandle easy(curl_easy_init());
   if (!easy) {
     why = "libcurl could not start";
     return false;
@@ -77,7 +77,7 @@ bool fetchBrowserSocketUrl(const DevToolsEndpoint& endpoint, std::string& socket
   return true;
 }
 
-DevToolsSocket::DevToolsSocket(VemoSDKHttp::CurlEasy easy) : easy_(std::move(easy)) {}
+DevToolsSocket::DevToolsSocket(CurlEasyHandle easy) : easy_(std::move(easy)) {}
 
 std::unique_ptr<DevToolsSocket> DevToolsSocket::open(const std::string& socketUrl, std::string& why) {
   ensureCurlReady();
@@ -85,7 +85,7 @@ std::unique_ptr<DevToolsSocket> DevToolsSocket::open(const std::string& socketUr
     why = "not a ws://127.0.0.1 address: " + socketUrl;
     return nullptr;
   }
-  VemoSDKHttp::CurlEasy easy(curl_easy_init());
+  CurlEasyHandle easy(curl_easy_init());
   if (!easy) {
     why = "libcurl could not start";
     return nullptr;

@@ -10,11 +10,17 @@
 #include <string>
 #include <thread>
 
-#include "http/curl_handles.h"
+#include <curl/curl.h>
+
 #include "webview/engine/devtools_endpoint.h"
 
 namespace VemoSDK {
 namespace WebEngine {
+
+struct CurlEasyCloser {
+  void operator()(CURL* handle) const { curl_easy_cleanup(handle); }
+};
+using CurlEasyHandle = std::unique_ptr<CURL, CurlEasyCloser>;
 
 // Asks the endpoint's HTTP side for the browser's WebSocket address and the
 // browser's version text ("HeadlessChrome/156.0..."); false with why filled.
@@ -37,12 +43,12 @@ public:
   bool send(const std::string& message);
 
 private:
-  explicit DevToolsSocket(VemoSDKHttp::CurlEasy easy);
+  explicit DevToolsSocket(CurlEasyHandle easy);
   bool sendBytes(const std::string& bytes);
   bool waitSocket(bool forWrite, int milliseconds) const;
   void readLoop(MessageHandler onMessage, EndHandler onEnd);
 
-  VemoSDKHttp::CurlEasy easy_;
+  CurlEasyHandle easy_;
   std::mutex curlMutex_;  // one libcurl call on the handle at a time
   std::mutex sendMutex_;  // one message on the wire at a time
   std::atomic<bool> stopping_{false};

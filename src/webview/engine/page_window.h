@@ -8,7 +8,7 @@
 #include <memory>
 #include <string>
 
-#include "http/json_ptr.h"
+#include "core/json_ptr.h"
 #include "webview/engine/web_engine.h"
 
 namespace VemoSDK {
