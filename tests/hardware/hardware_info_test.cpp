@@ -1,6 +1,6 @@
 // HardwareInfo: every callback answered exactly once, before and after the
-// answers exist and from many threads; the real WMI queries under Wine; the
-// network-state rules.
+// answers exist and from many threads; the real WMI queries under Wine, and
+// stopping them early; the network-state rules.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -218,6 +218,32 @@ TEST(HardwareWmi, RealQueriesAnswerBeforeAndAfterOnceEach) {
   ASSERT_FALSE(expected.empty());
   ASSERT_EQ(expected.size(), before.gpus.size());
   for (size_t n = 0; n < expected.size(); ++n) EXPECT_EQ(expected[n], before.gpus[n].model);
+}
+
+TEST(HardwareWmi, StoppedQueriesAreEachAnsweredOnceAndTheThreadIsGone) {
+  HardwareInfo info;
+  EXPECT_TRUE(info.stopQueries(0));  // nothing started: nothing to wait for
+  Tally cpu, gpu, computer, after;
+  info.queryCpuInfo(counted(cpu));
+  info.queryGpuInfo(counted(gpu));
+  info.queryComputerInfo(counted(computer));
+  info.init();
+  // As the process's exit does, at once: the queries may not even have begun.
+  ASSERT_TRUE(info.stopQueries(INFINITE));
+  // Answered or cancelled, each waiting callback has its one answer by now.
+  EXPECT_EQ(1, cpu.cpu + cpu.errors);
+  EXPECT_EQ(1, gpu.gpu + gpu.errors);
+  EXPECT_EQ(1, computer.computer + computer.errors);
+  for (const Tally* tally : {&cpu, &gpu, &computer})
+    if (tally->errors) {
+      EXPECT_EQ(static_cast<int>(WBEM_E_CALL_CANCELLED), tally->last_error_code.load());
+    }
+  // What was kept answers later queries at once; starting again does nothing.
+  info.queryCpuInfo(counted(after));
+  EXPECT_EQ(1, after.cpu + after.errors);
+  info.init();
+  EXPECT_TRUE(info.stopQueries(0));
+  EXPECT_EQ(1, cpu.cpu + cpu.errors);
 }
 
 TEST(NetworkState, AdapterTypesAndTheWiredFirstRule) {

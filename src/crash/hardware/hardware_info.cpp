@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <utility>
 
 #include "core/debug_log.h"
@@ -15,6 +16,9 @@ namespace VemoSDK {
 namespace {
 
 constexpr DWORD kNetworkStateMaxAge = 1000;
+// How long the process's exit waits for the query thread to cancel the queries
+// and release WMI and COM. A query that WMI is still answering ends first.
+constexpr DWORD kExitStopLimit = 5000;
 constexpr int kDefaultRefreshRate = 60;
 
 int display_refresh_rate() {
@@ -27,6 +31,12 @@ int display_refresh_rate() {
     return kDefaultRefreshRate;
   return static_cast<int>(mode.dmDisplayFrequency);
 }
+
+// Registered by the process instance's init, so it runs before the static
+// objects that existed at start-up are destroyed and long before ExitProcess:
+// the runtime's teardown, and Wine's of a thread still starting inside WMI,
+// must not meet a query thread at work.
+void stop_queries_at_exit() { HardwareInfo::getInstance()->stopQueries(kExitStopLimit); }
 
 }  // namespace
 
@@ -57,6 +67,17 @@ void HardwareInfo::init() {
   cpu_probe_ = vmsdk_cpu_usage_info_start();
   wmi_ = std::make_unique<WMIQuery>(*this);
   wmi_->start();
+  if (this == getInstance()) std::atexit(stop_queries_at_exit);
+}
+
+bool HardwareInfo::stopQueries(unsigned long milliseconds) {
+  WMIQuery* wmi = nullptr;
+  {
+    // Not held while waiting: the query thread answers under this lock.
+    std::lock_guard<std::mutex> hold(lock_);
+    wmi = wmi_.get();  // made once, by init, and kept
+  }
+  return !wmi || wmi->stop(milliseconds);
 }
 
 template <class T>

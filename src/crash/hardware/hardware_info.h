@@ -27,7 +27,14 @@ public:
   HardwareInfo& operator=(const HardwareInfo&) = delete;
 
   // Starts the WMI queries on a thread of their own; later calls do nothing.
+  // For the process's instance, it also makes the process's exit stop them
+  // first (see stopQueries), before static objects go.
   void init();
+
+  // Stops the WMI queries: those not answered yet are cancelled and answered
+  // as failed, and the query thread is waited for, up to `milliseconds`.
+  // True when no query thread runs any more. Any thread but WMI's may call it.
+  bool stopQueries(unsigned long milliseconds);
 
   // Each takes the callback over; a null callback is ignored.
   void queryComputerInfo(HardwareCallbackPtr callback);

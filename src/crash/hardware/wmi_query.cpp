@@ -73,20 +73,40 @@ vemo::ComPtr<IWbemServices> connect(IWbemLocator* locator, HardwareError& error)
 
 }  // namespace
 
-WMIQuery::WMIQuery(HardwareInfo& owner) : owner_(owner) {}
+WMIQuery::WMIQuery(HardwareInfo& owner)
+    : owner_(owner),
+      stop_(CreateEventW(nullptr, TRUE, FALSE, nullptr)),
+      finished_(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
 
-WMIQuery::~WMIQuery() {
-  if (thread_.joinable()) thread_.join();
-}
+WMIQuery::~WMIQuery() { stop(INFINITE); }
 
 void WMIQuery::start() {
+  std::lock_guard<std::mutex> hold(thread_lock_);
   if (thread_.joinable()) {
     vemo_debug_printf("When start query, isQuerying, return!");
     return;
   }
   vemo_debug_printf("WMIQuery start query\n");
-  thread_ = std::thread([this] { run(); });
+  thread_ = std::thread([this] {
+    run();
+    // Everything of WMI and COM is released: what is left is the thread's end.
+    SetEvent(finished_.get());
+  });
 }
+
+bool WMIQuery::stop(DWORD milliseconds) {
+  std::lock_guard<std::mutex> hold(thread_lock_);
+  if (!thread_.joinable()) return true;
+  SetEvent(stop_.get());
+  if (WaitForSingleObject(finished_.get(), milliseconds) != WAIT_OBJECT_0) {
+    vemo_debug_printf("WMIQuery: the query thread did not stop in %lu ms\n", static_cast<unsigned long>(milliseconds));
+    return false;
+  }
+  thread_.join();
+  return true;
+}
+
+bool WMIQuery::stopping() const { return WaitForSingleObject(stop_.get(), 0) == WAIT_OBJECT_0; }
 
 void WMIQuery::run() {
   Entry entries[] = {
@@ -98,6 +118,9 @@ void WMIQuery::run() {
     vemo_debug_printf("queryResult fail ,msg: %s\n", error.message.c_str());
     for (Entry& entry : entries) entry.sink->fail(error);
   };
+  // Stopped before its answer: no text on standard output, the process may be exiting.
+  const HardwareError stopped = hardware_error("The hardware query was stopped", WBEM_E_CALL_CANCELLED);
+  if (stopping()) return fail_all(stopped);
 
   ComApartment apartment;
   if (!apartment.usable()) return fail_all(failure("Failed to initialize COM library", apartment.result()));
@@ -112,6 +135,10 @@ void WMIQuery::run() {
 
   Bstr language(L"WQL");
   for (Entry& entry : entries) {
+    if (stopping()) {
+      entry.sink->fail(stopped);
+      continue;
+    }
     HardwareError error;
     entry.services = connect(locator.get(), error);
     if (!entry.services) {
@@ -131,9 +158,10 @@ void WMIQuery::run() {
     if (!entry.services) continue;
     DWORD now = GetTickCount();
     DWORD left = static_cast<LONG>(deadline - now) > 0 ? deadline - now : 0;
-    if (!entry.sink->waitDone(left)) {
+    if (!entry.sink->waitDone(left, stop_.get())) {
       entry.services->CancelAsyncCall(entry.sink.get());
-      entry.sink->fail(failure("The hardware query did not finish", WBEM_E_TIMED_OUT));
+      if (stopping()) entry.sink->fail(stopped);
+      else entry.sink->fail(failure("The hardware query did not finish", WBEM_E_TIMED_OUT));
     }
   }
   vemo_debug_printf("WMIQuery stop query\n");

@@ -83,7 +83,11 @@ HRESULT STDMETHODCALLTYPE QuerySink::SetStatus(LONG flags, HRESULT result, BSTR,
   return WBEM_S_NO_ERROR;
 }
 
-bool QuerySink::waitDone(DWORD milliseconds) { return WaitForSingleObject(done_.get(), milliseconds) == WAIT_OBJECT_0; }
+bool QuerySink::waitDone(DWORD milliseconds, HANDLE stop) {
+  // The first handle wins when both are set: a finished query counts as done.
+  HANDLE events[] = {done_.get(), stop};
+  return WaitForMultipleObjects(stop ? 2 : 1, events, FALSE, milliseconds) == WAIT_OBJECT_0;
+}
 
 void QuerySink::fail(const HardwareError& error) {
   std::lock_guard<std::mutex> hold(lock_);

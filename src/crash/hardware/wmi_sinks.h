@@ -26,8 +26,9 @@ public:
   HRESULT STDMETHODCALLTYPE Indicate(LONG count, IWbemClassObject** objects) override;
   HRESULT STDMETHODCALLTYPE SetStatus(LONG flags, HRESULT result, BSTR text, IWbemClassObject* error) override;
 
-  // Query thread: waits until WMI finished the query; false on timeout.
-  bool waitDone(DWORD milliseconds);
+  // Query thread: waits until WMI finished the query; false on timeout, or
+  // as soon as `stop` (an event, may be null) is set.
+  bool waitDone(DWORD milliseconds, HANDLE stop);
   // Answers a failure unless an answer went already (a query that could not
   // start, or did not finish).
   void fail(const HardwareError& error);
