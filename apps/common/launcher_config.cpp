@@ -7,6 +7,7 @@
 #include "bundle_secret.h"
 #include "loader_chunk.h"
 #include "lua/lua_host.h"
+#include "core/lua_guard.h"
 
 int get_launcher_config(lua_State* L) {
   if (lua_type(L, 1) != LUA_TSTRING && lua_type(L, 1) != LUA_TNUMBER) {
@@ -26,6 +27,7 @@ int get_launcher_config(lua_State* L) {
 }
 
 void register_launcher_config(lua_State* L) {
-  lua_register(L, "get_launcher_config", get_launcher_config);
+  vemo::lua_push_guarded(L, get_launcher_config);
+  lua_setglobal(L, "get_launcher_config");
   run_lua_chunk(L, kLoaderChunk.data(), kLoaderChunk.size(), kLoaderChunkName);
 }

@@ -6,6 +6,7 @@
 #include "process_launch.h"
 #include "tray_icon.h"
 
+#include "core/lua_guard.h"
 #include "core/debug_log.h"
 #include "core/path_utils.h"
 #include "core/text_convert.h"
@@ -110,7 +111,7 @@ const luaL_Reg kLauncherFunctions[] = {
 extern "C" int luaopen_launcher(lua_State* L) {
   luaL_checkversion(L);
   lua_createtable(L, 0, 13);
-  luaL_setfuncs(L, kLauncherFunctions, 0);
+  vemo::lua_set_guarded_funcs(L, kLauncherFunctions, 0);
   return 1;
 }
 

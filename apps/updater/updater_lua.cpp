@@ -5,6 +5,7 @@
 #include "program_lua.h"
 #include "progress_window.h"
 #include "updater_state.h"
+#include "core/lua_guard.h"
 
 #include <lua.hpp>
 
@@ -94,7 +95,7 @@ const luaL_Reg kUpdaterFunctions[] = {
 
 extern "C" int luaopen_updater(lua_State* L) {
   luaL_checkversion(L);
-  luaL_newlib(L, kUpdaterFunctions);
+  vemo::lua_new_guarded_lib(L, kUpdaterFunctions);
   return 1;
 }
 

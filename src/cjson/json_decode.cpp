@@ -4,6 +4,7 @@
 
 #include "cjson/json_config.h"
 #include "cjson/vemosdk_fpconv.h"
+#include "core/lua_guard.h"
 #include "core/stack_room.h"
 #include "lua.hpp"
 
@@ -351,7 +352,7 @@ int json_decode(lua_State* L) {
   StrBuf tmp;
   strbuf_init(&tmp, 0);
   Decoder d{cfg, text, text, &tmp, 0, StackRoom()};
-  lua_pushcfunction(L, decode_protected);
+  vemo::lua_push_guarded(L, decode_protected);
   lua_pushlightuserdata(L, &d);
   int status = lua_pcall(L, 1, 1, 0);
   strbuf_free(&tmp);

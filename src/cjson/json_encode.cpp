@@ -4,6 +4,7 @@
 
 #include "cjson/json_config.h"
 #include "cjson/vemosdk_fpconv.h"
+#include "core/lua_guard.h"
 #include "core/stack_room.h"
 #include "lua.hpp"
 
@@ -258,7 +259,7 @@ int json_encode(lua_State* L) {
     strbuf_init(&local, 0);
   }
 
-  lua_pushcfunction(L, encode_protected);
+  vemo::lua_push_guarded(L, encode_protected);
   lua_pushlightuserdata(L, &job);
   lua_pushvalue(L, 1);
   int status = lua_pcall(L, 2, 1, 0);

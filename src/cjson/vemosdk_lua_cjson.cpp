@@ -6,6 +6,7 @@
 #include "cjson/json_config.h"
 #include "cjson/vemosdk_fpconv.h"
 #include "lua.hpp"
+#include "core/lua_guard.h"
 
 namespace VemoSDK::Json {
 namespace {
@@ -147,11 +148,11 @@ int module_new(lua_State* L) {
   auto* cfg = static_cast<Config*>(lua_newuserdata(L, sizeof(Config)));
   config_init(cfg);
   if (luaL_newmetatable(L, kConfigMetatable)) {
-    lua_pushcfunction(L, config_gc);
+    vemo::lua_push_guarded(L, config_gc);
     lua_setfield(L, -2, "__gc");
   }
   lua_setmetatable(L, -2);
-  luaL_setfuncs(L, kFunctions, 1);
+  vemo::lua_set_guarded_funcs(L, kFunctions, 1);
 
   lua_pushlightuserdata(L, nullptr);
   lua_setfield(L, -2, "null");

@@ -1,5 +1,6 @@
 #include "lua/vemosdk_module.h"
 
+#include "core/lua_guard.h"
 #include "core/sdk_context.h"
 #include "lua/fst/fst_module.h"
 #include "lua/lua_not_available.h"
@@ -212,7 +213,7 @@ static_assert(sizeof(lua_Integer) == 8 && sizeof(lua_Number) == 8, "Lua with 64-
 extern "C" int luaopen_vemosdk(lua_State* L) {
   luaL_checkversion(L);
   lua_createtable(L, 0, kFunctionCount);
-  luaL_setfuncs(L, kVemosdkFunctions, 0);
+  vemo::lua_set_guarded_funcs(L, kVemosdkFunctions, 0);
   LuaSensitiveWords::pushSensitiveWordsTable(L);
   lua_setfield(L, -2, "sensitive_words");
   LuaFst::pushFstTable(L);

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "core/lua_guard.h"
 #include "core/debug_log.h"
 #include "core/text_convert.h"
 #include "lua/process_control.h"
@@ -26,7 +27,7 @@ void pushProcess(lua_State* L, const PROCESS_INFORMATION& started) {
   auto* info = static_cast<PROCESS_INFORMATION*>(lua_newuserdata(L, sizeof(PROCESS_INFORMATION)));
   *info = started;
   if (luaL_newmetatable(L, kProcessMetatable)) {
-    lua_pushcfunction(L, collectProcess);
+    vemo::lua_push_guarded(L, collectProcess);
     lua_setfield(L, -2, "__gc");
     lua_pushliteral(L, "vemosdk.process");
     lua_setfield(L, -2, "__name");

@@ -20,6 +20,7 @@
 #include <string>
 #include <vector>
 
+#include "core/lua_guard.h"
 #include "core/path_utils.h"
 #include "lua.hpp"
 
@@ -256,9 +257,9 @@ const luaL_Reg kFileMethods[] = {
 void make_metatable(lua_State* L, const char* type, const luaL_Reg* methods, lua_CFunction gc) {
   luaL_newmetatable(L, type);
   lua_newtable(L);
-  luaL_setfuncs(L, methods, 0);
+  vemo::lua_set_guarded_funcs(L, methods, 0);
   lua_setfield(L, -2, "__index");
-  lua_pushcfunction(L, gc);
+  vemo::lua_push_guarded(L, gc);
   lua_setfield(L, -2, "__gc");
   lua_pop(L, 1);
 }
@@ -271,7 +272,7 @@ int luaopen_vemosdk_zip(lua_State* L) {
   make_metatable(L, kFileType, kFileMethods, file_close);
 
   lua_newtable(L);
-  lua_pushcfunction(L, zip_open_lua);
+  vemo::lua_push_guarded(L, zip_open_lua);
   lua_setfield(L, -2, "open");
   struct Constant {
     const char* name;

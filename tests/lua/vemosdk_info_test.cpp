@@ -95,6 +95,23 @@ TEST_F(VemosdkInfo, TimerOnceAnswersWithTheIdTakenAs32Bits) {
   EXPECT_NE(std::string::npos, run("_vemosdk.timer_once(1)").find("bad argument #2 to 'timer_once'"));
 }
 
+// The wide copy of a 300 MB text does not fit in this 32-bit process: the C++
+// exception that follows is a Lua error with a text, caught by pcall also
+// inside a coroutine, and the state works on.
+TEST_F(VemosdkInfo, ACppExceptionInAFunctionIsALuaErrorWithAText) {
+  ASSERT_EQ("300", run("huge = string.rep('a', 300 * 1024 * 1024) return #huge // (1024 * 1024)"));
+  const char* chunks[] = {
+      "local ok, message = pcall(_vemosdk.utf8_to_acp, huge) return ok, type(message), #message < 1000",
+      "return coroutine.wrap(function()"
+      "  local ok, message = pcall(_vemosdk.utf8_to_acp, huge) return ok, type(message), #message < 1000"
+      " end)()",
+  };
+  for (const char* chunk : chunks) EXPECT_EQ("false,string,true", run(chunk)) << chunk;
+  run("huge = nil collectgarbage()");
+  EXPECT_EQ("plain", run("return _vemosdk.utf8_to_acp('plain')"));
+  EXPECT_EQ("nil", run("return _vemosdk.tick()"));
+}
+
 TEST_F(VemosdkInfo, WrongArgumentTypesRaiseArgumentErrors) {
   const char* const calls[] = {"_vemosdk.utf8_to_acp({})", "_vemosdk.acp_to_utf8()",
                                "_vemosdk.sdkinfo_get_version_name()", "_vemosdk.copy_clipboard({})"};

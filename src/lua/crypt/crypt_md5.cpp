@@ -7,6 +7,7 @@
 #include <ctime>
 #include <string>
 
+#include "core/lua_guard.h"
 #include "core/md5.h"
 #include "lua/crypt/crypt_module.h"
 
@@ -159,7 +160,7 @@ void pushMd5Table(lua_State* L) {
   // The context holds no resources of its own; the metatable marks the type.
   luaL_newmetatable(L, kMd5ContextType);
   lua_pop(L, 1);
-  luaL_newlib(L, kMd5Functions);
+  vemo::lua_new_guarded_lib(L, kMd5Functions);
   lua_pushliteral(L, "Copyright (C) Vemo SDK");
   lua_setfield(L, -2, "_COPYRIGHT");
   lua_pushliteral(L, "Basic cryptographic facilities");

@@ -3,6 +3,7 @@
 #include <lua.hpp>
 
 #include "lua/zlib/lua_zlib.h"
+#include "core/lua_guard.h"
 
 namespace {
 
@@ -41,7 +42,7 @@ extern "C" int luaopen_vemosdk_crypt(lua_State* L) {
   luaL_checkversion(L);
   registerRc4KeyType(L);
   lua_createtable(L, 0, kFunctionCount + 2);
-  luaL_setfuncs(L, kCryptFunctions, 0);
+  vemo::lua_set_guarded_funcs(L, kCryptFunctions, 0);
   pushMd5Table(L);
   lua_setfield(L, -2, "md5");
   luaopen_vemosdk_zlib(L);

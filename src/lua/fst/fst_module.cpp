@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "core/lua_guard.h"
 #include "core/file_utils.h"
 #include "fst/fst.h"
 #include "lua/fst/fst_table.h"
@@ -136,6 +137,6 @@ const luaL_Reg kFunctions[] = {
 
 }  // namespace
 
-void pushFstTable(lua_State* L) { luaL_newlib(L, kFunctions); }
+void pushFstTable(lua_State* L) { vemo::lua_new_guarded_lib(L, kFunctions); }
 
 }  // namespace VemoSDK::LuaFst

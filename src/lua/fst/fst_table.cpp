@@ -6,6 +6,7 @@
 #include <string>
 
 #include "fst/fst.h"
+#include "core/lua_guard.h"
 
 namespace VemoSDK::LuaFst {
 
@@ -56,7 +57,7 @@ int nothingNext(lua_State* L) {
 }
 
 int pairs(lua_State* L) {
-  lua_pushcfunction(L, nothingNext);
+  vemo::lua_push_guarded(L, nothingNext);
   lua_pushvalue(L, 1);
   lua_pushnil(L);
   return 3;
@@ -75,7 +76,7 @@ FstTable* pushEmpty(lua_State* L) {
   if (luaL_newmetatable(L, kFstTableType)) {
     const luaL_Reg methods[] = {{"__index", index}, {"__len", length}, {"__pairs", pairs}, {"__gc", gc},
                                 {nullptr, nullptr}};
-    luaL_setfuncs(L, methods, 0);
+    vemo::lua_set_guarded_funcs(L, methods, 0);
   }
   lua_setmetatable(L, -2);
   return table;

@@ -11,6 +11,7 @@
 
 #include <string>
 
+#include "core/lua_guard.h"
 #include "core/text_convert.h"
 #include "core/win_utils.h"
 
@@ -173,7 +174,7 @@ int ignoreChange(lua_State*) { return 0; }
 void registerEmptyTable(lua_State* L) {
   lua_newtable(L);
   lua_createtable(L, 0, 2);
-  lua_pushcfunction(L, ignoreChange);
+  vemo::lua_push_guarded(L, ignoreChange);
   lua_setfield(L, -2, "__newindex");
   lua_pushboolean(L, 0);
   lua_setfield(L, -2, "__metatable");
@@ -206,7 +207,7 @@ int luaopen_vemosdk_lsocket(lua_State* L) {
   if (int error = startWindowsSockets()) return luaL_error(L, "WSAStartup failed: %d\n", error);
   registerSocketType(L);
   registerEmptyTable(L);
-  luaL_newlib(L, kFunctions);
+  vemo::lua_new_guarded_lib(L, kFunctions);
   lua_pushstring(L, "0.0.0.0");
   lua_setfield(L, -2, "INADDR_ANY");
   lua_pushstring(L, "::0");

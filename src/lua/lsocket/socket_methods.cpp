@@ -3,6 +3,7 @@
 #include "lua/lsocket/socket_address.h"
 #include "lua/lsocket/socket_errors.h"
 #include "lua/lsocket/socket_object.h"
+#include "core/lua_guard.h"
 
 #include <lua.hpp>
 
@@ -260,13 +261,13 @@ Socket* toSocket(lua_State* L, int index) {
 
 void registerSocketType(lua_State* L) {
   if (luaL_newmetatable(L, kSocketTypeName)) {
-    luaL_newlib(L, kMethods);
+    vemo::lua_new_guarded_lib(L, kMethods);
     lua_setfield(L, -2, "__index");
     lua_pushstring(L, kSocketTypeName);
     lua_setfield(L, -2, "__type");
-    lua_pushcfunction(L, gc);
+    vemo::lua_push_guarded(L, gc);
     lua_setfield(L, -2, "__gc");
-    lua_pushcfunction(L, tostring);
+    vemo::lua_push_guarded(L, tostring);
     lua_setfield(L, -2, "__tostring");
   }
   lua_pop(L, 1);

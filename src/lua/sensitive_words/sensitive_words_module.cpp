@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "lua/sensitive_words/sensitive_words_trie.h"
+#include "core/lua_guard.h"
 
 namespace VemoSDK::LuaSensitiveWords {
 
@@ -95,6 +96,6 @@ const luaL_Reg kFunctions[] = {
 
 }  // namespace
 
-void pushSensitiveWordsTable(lua_State* L) { luaL_newlib(L, kFunctions); }
+void pushSensitiveWordsTable(lua_State* L) { vemo::lua_new_guarded_lib(L, kFunctions); }
 
 }  // namespace VemoSDK::LuaSensitiveWords

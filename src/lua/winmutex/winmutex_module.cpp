@@ -9,6 +9,7 @@
 
 #include <string>
 
+#include "core/lua_guard.h"
 #include "core/path_utils.h"
 #include "core/text_convert.h"
 #include "core/win_utils.h"
@@ -165,13 +166,13 @@ const luaL_Reg kMethods[] = {
 
 int open(lua_State* L) {
   if (luaL_newmetatable(L, kMutexType)) {
-    luaL_setfuncs(L, kMethods, 0);
+    vemo::lua_set_guarded_funcs(L, kMethods, 0);
     lua_pushvalue(L, -1);
     lua_setfield(L, -2, "__index");
   }
   lua_pop(L, 1);
   lua_createtable(L, 0, 2);
-  lua_pushcfunction(L, create);
+  vemo::lua_push_guarded(L, create);
   lua_setfield(L, -2, "create");
   lua_pushinteger(L, kInfinite);
   lua_setfield(L, -2, "INFINITE");

@@ -1,4 +1,5 @@
 #include "lua/zlib/lua_zlib.h"
+#include "core/lua_guard.h"
 
 #include <zlib.h>
 
@@ -122,7 +123,7 @@ int newDeflate(lua_State* L) {
   int status = deflateInit2(&box->stream, level, Z_DEFLATED, window_bits, 8, Z_DEFAULT_STRATEGY);
   if (status != Z_OK) return raiseZlib(L, "InvalidArgument", *box, status);
   box->open = true;
-  lua_pushcclosure(L, deflateStep, 1);
+  vemo::lua_push_guarded(L, deflateStep, 1);
   return 1;
 }
 
@@ -132,7 +133,7 @@ int newInflate(lua_State* L) {
   int status = inflateInit2(&box->stream, window_bits);
   if (status != Z_OK) return raiseZlib(L, "InvalidArgument", *box, status);
   box->open = true;
-  lua_pushcclosure(L, inflateStep, 1);
+  vemo::lua_push_guarded(L, inflateStep, 1);
   return 1;
 }
 
@@ -170,7 +171,7 @@ int newChecksum(lua_State* L, bool is_crc) {
   box->value = initial;
   box->length = 0;
   luaL_setmetatable(L, kChecksumType);
-  lua_pushcclosure(L, checksumStep, 1);
+  vemo::lua_push_guarded(L, checksumStep, 1);
   return 1;
 }
 
@@ -202,12 +203,12 @@ const luaL_Reg kZlibFunctions[] = {
 
 int luaopen_vemosdk_zlib(lua_State* L) {
   luaL_newmetatable(L, kStreamType);
-  lua_pushcfunction(L, streamGc);
+  vemo::lua_push_guarded(L, streamGc);
   lua_setfield(L, -2, "__gc");
   lua_pop(L, 1);
   luaL_newmetatable(L, kChecksumType);
   lua_pop(L, 1);
-  luaL_newlib(L, kZlibFunctions);
+  vemo::lua_new_guarded_lib(L, kZlibFunctions);
   lua_pushinteger(L, Z_BEST_SPEED);
   lua_setfield(L, -2, "BEST_SPEED");
   lua_pushinteger(L, Z_BEST_COMPRESSION);
