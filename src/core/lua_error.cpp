@@ -2,18 +2,21 @@
 
 #include <lua.hpp>
 
+#include <atomic>
+
 namespace VemoSDK {
 
 namespace {
 
+std::atomic<LuaErrorReporter> lua_error_reporter{nullptr};
+
 void sendErrorReport(const char* message, const char* stack) {
-  // TODO(crash): vemosdk_error_report("lua", "exception", message, stack,
-  // nullptr, nullptr) sends an immediate error report.
-  (void)message;
-  (void)stack;
+  if (LuaErrorReporter reporter = lua_error_reporter.load()) reporter(message, stack);
 }
 
 }  // namespace
+
+void setLuaErrorReporter(LuaErrorReporter reporter) { lua_error_reporter.store(reporter); }
 
 int onLuaError(lua_State* L) {
   const char* message = lua_tostring(L, 1);

@@ -9,4 +9,9 @@ namespace VemoSDK {
 // text (or the __tostring text of an error object) and returns 1.
 int onLuaError(lua_State* L);
 
+// Where onLuaError sends (message, stack); crash reporting sets it at start.
+// Until then Lua errors are only handed back to the caller.
+using LuaErrorReporter = void (*)(const char* message, const char* stack);
+void setLuaErrorReporter(LuaErrorReporter reporter);
+
 }  // namespace VemoSDK

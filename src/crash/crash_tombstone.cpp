@@ -85,12 +85,12 @@ bool crash_walk_continues(std::uint64_t previous_frame, std::uint64_t frame, std
   return frames_taken == 1 || frame > previous_frame;
 }
 
-CrashTombstone write_crash_tombstone(const EXCEPTION_POINTERS* pointers, bool walk) {
+CrashTombstone write_crash_tombstone(const EXCEPTION_POINTERS* pointers, bool walk, DWORD thread_id) {
   CrashTombstone tombstone;
   wchar_t path[2048];
   DWORD length = GetModuleFileNameW(nullptr, path, static_cast<DWORD>(sizeof path / sizeof path[0]));
   tombstone.process_path = wstring_to_utf8(std::wstring(path, length));
-  tombstone.tid = GetCurrentThreadId();
+  tombstone.tid = thread_id ? thread_id : GetCurrentThreadId();
   tombstone.pid = GetCurrentProcessId();
   if (!pointers) return tombstone;
   if (const EXCEPTION_RECORD* record = pointers->ExceptionRecord) {

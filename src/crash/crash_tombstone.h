@@ -33,9 +33,10 @@ struct CrashTombstone {
 // "EXCEPTION_ACCESS_VIOLATION", ...; "unkown" for a code outside the table.
 const char* crash_exception_name(std::uint32_t code);
 
-// Builds the record of the exception; the stack is walked from its context
-// when walk_stack is set.
-CrashTombstone write_crash_tombstone(const EXCEPTION_POINTERS* pointers, bool walk_stack = true);
+// Builds the record of the exception of thread_id (0: this thread); the
+// stack is walked from its context when walk_stack is set.
+CrashTombstone write_crash_tombstone(const EXCEPTION_POINTERS* pointers, bool walk_stack = true,
+                                     DWORD thread_id = 0);
 
 // Whether a stack walk goes on after a frame: not past the frame limit, and
 // only while the frame address grows (a loop or a broken chain would not end).

@@ -8,6 +8,7 @@
 #include "lua/sensitive_words/sensitive_words_module.h"
 #include "lua/vemosdk_batch_functions.h"
 #include "lua/vemosdk_core_functions.h"
+#include "lua/vemosdk_crash_functions.h"
 #include "lua/vemosdk_file_functions.h"
 #include "lua/vemosdk_hardware_functions.h"
 #include "lua/vemosdk_http_functions.h"
@@ -157,7 +158,7 @@ const luaL_Reg kVemosdkFunctions[] = {
     // SDK information
     {"sdkinfo_get_version_name", LuaCore::sdkinfoGetVersionName},
     {"sdkinfo", vemosdk_push_sdk_info},
-    {"error_report", notAvailable},  // until crash reports are built in
+    {"error_report", LuaCrash::errorReport},
     {"get_sdk_infos", LuaCore::getSdkInfos},
     {"decrypt_sdkconfig", LuaCore::decryptSdkconfig},
     {"get_sdkconfig_path", LuaCore::getSdkconfigPath},

@@ -25,6 +25,16 @@ VEMOSDK_EXPORT void vemosdk_timer_once(intptr_t id, float seconds);
 
 VEMOSDK_EXPORT vemosdk_main_thread_handler vemosdk_set_main_thread_handler(vemosdk_main_thread_handler handler);
 VEMOSDK_EXPORT int vemosdk_on_lua_error(lua_State* L);
+// An immediate error report to the crash-report service; each null text is
+// read as empty.
+VEMOSDK_EXPORT void vemosdk_error_report(const char* logType, const char* logLevel, const char* errMsg,
+                                         const char* stackTrace, const char* stackHash, const char* extra);
+// Installs crash capture with the host's callback (null: none) and returns
+// the unhandled-exception filter set before.
+VEMOSDK_EXPORT LPTOP_LEVEL_EXCEPTION_FILTER set_crash_callback(void (*callback)(EXCEPTION_POINTERS* pointers));
+// A report line "key: <text>" asked of callback at each capture; a key already
+// present keeps its first callback.
+VEMOSDK_EXPORT void set_fill_crash_log_ext_info_callback(const char* key, const char* (*callback)(const char* key));
 // The opener of the `_vemosdk_winmutex` module (named mutexes for scripts).
 VEMOSDK_EXPORT int luaopen_winmutex(lua_State* L);
 

@@ -6,6 +6,7 @@
 #include "core/sdk_context.h"
 #include "core/sdk_runtime.h"
 #include "core/thread_pool.h"
+#include "crash/crash_capture.h"
 #include "crash/hardware/hardware_entries.h"
 #include "crash/hardware/hardware_info.h"
 #include "http/network_state.h"
@@ -27,9 +28,11 @@ constexpr char kLoaderScript[] = "vemosdk_lua\\vemosdk_loader.lua";
 // Each step of start-up, in its order. Steps whose subsystem is not part of
 // this build yet say so and do nothing.
 
+// A host that installed its own crash callback before keeps it.
 void startCrashCapture() {
-  // TODO(crash): unless the host installed its own crash callback, print
-  // "sdk call set_crash_callback \n" and install the SDK's crash capture.
+  if (is_crash_handler_installed()) return;
+  std::printf("sdk call set_crash_callback \n");
+  set_crash_callback(nullptr);
 }
 
 // The first call creates the SDK pool (1 to 5 threads); later ones keep it.
