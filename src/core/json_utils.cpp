@@ -9,3 +9,8 @@ const char* json_get_string(const cJSON* object, const char* name) {
   const cJSON* item = object && name ? cJSON_GetObjectItemCaseSensitive(object, name) : nullptr;
   return cJSON_IsString(item) ? item->valuestring : nullptr;
 }
+
+std::string json_string_or_empty(const cJSON* object, const char* name) {
+  const char* text = json_get_string(object, name);
+  return text ? text : "";
+}

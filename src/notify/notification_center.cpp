@@ -1,5 +1,6 @@
 #include "notify/notification_center.h"
 
+#include "core/json_utils.h"
 #include "core/text_convert.h"
 #include "notify/notification_activator.h"
 
@@ -11,14 +12,9 @@ using VemoSDK::Notify::NotificationActivator;
 
 namespace {
 
-std::string stringOf(const cJSON* object, const char* key) {
-  const cJSON* item = cJSON_GetObjectItemCaseSensitive(object, key);
-  return cJSON_IsString(item) && item->valuestring ? item->valuestring : "";
-}
-
 // A non-empty text member in UTF-16, else the fallback.
 std::wstring wideOr(const cJSON* object, const char* key, const std::wstring& fallback) {
-  std::string text = stringOf(object, key);
+  std::string text = json_string_or_empty(object, key);
   return text.empty() ? fallback : utf8_to_wstring(text);
 }
 
@@ -48,7 +44,7 @@ std::vector<std::wstring> actionLabelsOf(const cJSON* request) {
   if (!cJSON_IsArray(actions)) return labels;
   const cJSON* action = nullptr;
   cJSON_ArrayForEach(action, actions) {
-    std::string text = stringOf(action, "text");
+    std::string text = json_string_or_empty(action, "text");
     if (!text.empty()) labels.push_back(utf8_to_wstring(text));
   }
   return labels;
@@ -57,8 +53,8 @@ std::vector<std::wstring> actionLabelsOf(const cJSON* request) {
 }  // namespace
 
 int64_t vmsdk_add_local_notification(const cJSON* request) {
-  std::string title = stringOf(request, "title");
-  std::string content = stringOf(request, "content");
+  std::string title = json_string_or_empty(request, "title");
+  std::string content = json_string_or_empty(request, "content");
   if (title.empty() || content.empty()) return -1;
   NotificationActivator& activator = NotificationActivator::instance();
   activator.initialize(identityOf(request));
@@ -66,7 +62,7 @@ int64_t vmsdk_add_local_notification(const cJSON* request) {
   // Each notification has its own expiration: one without it never expires.
   activator.setExpiration(integerOf(request, "expiration"));
   return activator.showNotification(utf8_to_wstring(title), utf8_to_wstring(content),
-                                    utf8_to_wstring(stringOf(request, "image_path")), actionLabelsOf(request));
+                                    utf8_to_wstring(json_string_or_empty(request, "image_path")), actionLabelsOf(request));
 }
 
 void vmsdk_listen_local_notification(int64_t callback_id, int64_t toast_id) {

@@ -1,6 +1,7 @@
 // Entry point of the engine: finds the browser, connects to it and makes
 // the environment's browser context.
 #include "core/debug_log.h"
+#include "core/json_utils.h"
 #include "core/text_convert.h"
 #include "webview/engine/devtools_endpoint.h"
 #include "webview/engine/devtools_environment.h"
@@ -12,11 +13,6 @@ namespace WebEngine {
 namespace {
 
 using VemoSDKHttp::JsonPtr;
-
-std::string stringOf(const cJSON* object, const char* key) {
-  const cJSON* item = cJSON_GetObjectItemCaseSensitive(object, key);
-  return cJSON_IsString(item) ? item->valuestring : "";
-}
 
 // "HeadlessChrome/156.0.8078.129" -> "156.0.8078.129"
 std::string versionOf(const std::string& product) {
@@ -63,7 +59,7 @@ HRESULT createEnvironment(const std::wstring& runtimeFolder, const std::wstring&
   cJSON_AddBoolToObject(context.get(), "disposeOnDetach", true);
   connection->call(std::string(), "Target.createBrowserContext", std::move(context),
                    [connection, targets, version, profile, done](const cJSON* result, const std::string& error) {
-    const std::string contextId = stringOf(result, "browserContextId");
+    const std::string contextId = json_string_or_empty(result, "browserContextId");
     if (!error.empty() || contextId.empty()) {
       vemo_debug_printf("web engine: no browser context for %s: %s\n", profile.c_str(), error.c_str());
       if (done) done(E_FAIL, nullptr);
@@ -81,7 +77,7 @@ HRESULT createEnvironment(const std::wstring& runtimeFolder, const std::wstring&
       }
       vemo_debug_printf("web engine: browser %s for %s\n", version.c_str(), profile.c_str());
       auto environment =
-          std::make_shared<DevToolsEnvironment>(connection, contextId, version, stringOf(about, "userAgent"), targets);
+          std::make_shared<DevToolsEnvironment>(connection, contextId, version, json_string_or_empty(about, "userAgent"), targets);
       if (done) done(S_OK, environment);
     });
   });

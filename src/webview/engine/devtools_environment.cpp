@@ -1,6 +1,7 @@
 #include "webview/engine/devtools_environment.h"
 
 #include "core/debug_log.h"
+#include "core/json_utils.h"
 #include "webview/engine/devtools_controller.h"
 #include "webview/engine/page_window.h"
 
@@ -11,11 +12,6 @@ namespace {
 
 using VemoSDKHttp::JsonPtr;
 
-std::string stringOf(const cJSON* object, const char* key) {
-  const cJSON* item = cJSON_GetObjectItemCaseSensitive(object, key);
-  return cJSON_IsString(item) ? item->valuestring : "";
-}
-
 }  // namespace
 
 void BrowserTargets::onEvent(DevToolsConnection& connection, const std::string& method, const cJSON* params) {
@@ -23,14 +19,14 @@ void BrowserTargets::onEvent(DevToolsConnection& connection, const std::string& 
   if (method == "Target.targetCreated") {
     // A window one of our pages opened is never shown: the page's own
     // new-window event has told the host where it wanted to go.
-    auto opener = pages_.find(stringOf(info, "openerId"));
-    if (opener != pages_.end() && !opener->second.expired() && stringOf(info, "type") == "page") {
+    auto opener = pages_.find(json_string_or_empty(info, "openerId"));
+    if (opener != pages_.end() && !opener->second.expired() && json_string_or_empty(info, "type") == "page") {
       JsonPtr close(cJSON_CreateObject());
-      cJSON_AddStringToObject(close.get(), "targetId", stringOf(info, "targetId").c_str());
+      cJSON_AddStringToObject(close.get(), "targetId", json_string_or_empty(info, "targetId").c_str());
       connection.call(std::string(), "Target.closeTarget", std::move(close));
     }
   } else if (method == "Target.targetDestroyed") {
-    pages_.erase(stringOf(params, "targetId"));
+    pages_.erase(json_string_or_empty(params, "targetId"));
   }
 }
 
@@ -67,7 +63,7 @@ HRESULT DevToolsEnvironment::createController(HWND parent, ControllerCompleted d
   };
   connection_->call(std::string(), "Target.createTarget", std::move(params),
                     [=](const cJSON* result, const std::string& error) {
-    const std::string targetId = stringOf(result, "targetId");
+    const std::string targetId = json_string_or_empty(result, "targetId");
     if (!error.empty() || targetId.empty()) return fail(E_FAIL, "the browser made no page: " + error);
     if (!IsWindow(parent)) {
       JsonPtr close(cJSON_CreateObject());
@@ -94,7 +90,7 @@ HRESULT DevToolsEnvironment::createController(HWND parent, ControllerCompleted d
     cJSON_AddBoolToObject(attach.get(), "flatten", true);
     connection->call(std::string(), "Target.attachToTarget", std::move(attach),
                      [=](const cJSON* attached, const std::string& attachError) {
-      const std::string sessionId = stringOf(attached, "sessionId");
+      const std::string sessionId = json_string_or_empty(attached, "sessionId");
       if (!attachError.empty() || sessionId.empty()) {
         controller->close();
         return fail(E_FAIL, "the page could not be attached: " + attachError);

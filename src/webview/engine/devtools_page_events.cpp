@@ -5,6 +5,7 @@
 
 #include "core/base64.h"
 #include "core/debug_log.h"
+#include "core/json_utils.h"
 #include "core/text_convert.h"
 
 namespace VemoSDK {
@@ -13,16 +14,6 @@ namespace WebEngine {
 namespace {
 
 using VemoSDKHttp::JsonPtr;
-
-std::string stringOf(const cJSON* object, const char* key) {
-  const cJSON* item = cJSON_GetObjectItemCaseSensitive(object, key);
-  return cJSON_IsString(item) ? item->valuestring : "";
-}
-
-int intOf(const cJSON* object, const char* key) {
-  const cJSON* item = cJSON_GetObjectItemCaseSensitive(object, key);
-  return cJSON_IsNumber(item) ? item->valueint : 0;
-}
 
 bool boolOf(const cJSON* object, const char* key) {
   return cJSON_IsTrue(cJSON_GetObjectItemCaseSensitive(object, key));
@@ -44,19 +35,19 @@ void DevToolsPage::onEvent(const std::string& method, const cJSON* params) {
   if (method == "Page.frameStartedNavigating") {
     onFrameStartedNavigating(params);
   } else if (method == "Network.responseReceived") {
-    if (stringOf(params, "type") == "Document")
-      navigation_.responseReceived(stringOf(params, "loaderId"),
-                                   intOf(cJSON_GetObjectItemCaseSensitive(params, "response"), "status"));
+    if (json_string_or_empty(params, "type") == "Document")
+      navigation_.responseReceived(json_string_or_empty(params, "loaderId"),
+                                   json_get_int(cJSON_GetObjectItemCaseSensitive(params, "response"), "status"));
   } else if (method == "Page.frameNavigated") {
     onFrameNavigated(params);
   } else if (method == "Network.loadingFailed") {
-    if (stringOf(params, "type") == "Document") {
-      auto done = navigation_.failed(stringOf(params, "requestId"), stringOf(params, "errorText"),
+    if (json_string_or_empty(params, "type") == "Document") {
+      auto done = navigation_.failed(json_string_or_empty(params, "requestId"), json_string_or_empty(params, "errorText"),
                                      boolOf(params, "canceled"));
       if (done) complete(*done);
     }
   } else if (method == "Page.frameStoppedLoading") {
-    if (stringOf(params, "frameId") == targetId_) {
+    if (json_string_or_empty(params, "frameId") == targetId_) {
       if (auto done = navigation_.stoppedLoading()) complete(*done);
       if (loadedSink_) loadedSink_();
     }
@@ -66,7 +57,7 @@ void DevToolsPage::onEvent(const std::string& method, const cJSON* params) {
     onBindingCalled(params);
   } else if (method == "Page.windowOpen") {
     NewWindowRequestedArgs args;
-    args.uri = stringOf(params, "url");
+    args.uri = json_string_or_empty(params, "url");
     newWindow_.run(args);
   } else if (method == "Page.javascriptDialogOpening") {
     onDialogOpening(params);
@@ -82,11 +73,11 @@ void DevToolsPage::onEvent(const std::string& method, const cJSON* params) {
 }
 
 void DevToolsPage::onFrameStartedNavigating(const cJSON* params) {
-  if (stringOf(params, "frameId") != targetId_) return;
-  const std::string type = stringOf(params, "navigationType");
+  if (json_string_or_empty(params, "frameId") != targetId_) return;
+  const std::string type = json_string_or_empty(params, "navigationType");
   if (type == "sameDocument" || type == "historySameDocument") return;
   std::optional<NavigationCompletedArgs> before;
-  NavigationStartingArgs args = navigation_.started(stringOf(params, "loaderId"), stringOf(params, "url"), before);
+  NavigationStartingArgs args = navigation_.started(json_string_or_empty(params, "loaderId"), json_string_or_empty(params, "url"), before);
   if (before) complete(*before);
   url_ = args.uri;
   if (!attached_) return;
@@ -95,11 +86,11 @@ void DevToolsPage::onFrameStartedNavigating(const cJSON* params) {
 
 void DevToolsPage::onFrameNavigated(const cJSON* params) {
   const cJSON* frame = cJSON_GetObjectItemCaseSensitive(params, "frame");
-  if (stringOf(frame, "id") != targetId_) return;
+  if (json_string_or_empty(frame, "id") != targetId_) return;
   // An error page keeps the address that could not be reached.
-  const std::string url = stringOf(frame, "url");
+  const std::string url = json_string_or_empty(frame, "url");
   if (url.compare(0, 13, "chrome-error:") != 0) url_ = url;
-  navigation_.committed(stringOf(frame, "loaderId"));
+  navigation_.committed(json_string_or_empty(frame, "loaderId"));
 }
 
 void DevToolsPage::complete(const NavigationCompletedArgs& args) { navigationCompleted_.run(args); }
@@ -111,11 +102,11 @@ void DevToolsPage::titleChanged(const std::string& title) {
 }
 
 void DevToolsPage::onRequestPaused(const cJSON* params) {
-  const std::string requestId = stringOf(params, "requestId");
+  const std::string requestId = json_string_or_empty(params, "requestId");
   const cJSON* request = cJSON_GetObjectItemCaseSensitive(params, "request");
   WebResourceRequestedArgs args;
-  args.request.uri = stringOf(request, "url");
-  args.request.method = stringOf(request, "method");
+  args.request.uri = json_string_or_empty(request, "url");
+  args.request.method = json_string_or_empty(request, "method");
   args.request.headers = headersOf(cJSON_GetObjectItemCaseSensitive(request, "headers"));
   resourceRequested_.run(args);
   if (!attached_) return;
@@ -148,17 +139,17 @@ void DevToolsPage::onRequestPaused(const cJSON* params) {
 }
 
 void DevToolsPage::onBindingCalled(const cJSON* params) {
-  const std::string name = stringOf(params, "name");
+  const std::string name = json_string_or_empty(params, "name");
   if (name == kTitleBinding) {
     // A document without a title is known by its address.
-    const std::string title = stringOf(params, "payload");
+    const std::string title = json_string_or_empty(params, "payload");
     titleChanged(title.empty() ? url_ : title);
     return;
   }
   if (name != kPostBinding || !webMessageEnabled_) return;
   WebMessageReceivedArgs args;
   args.source = url_;
-  args.json = stringOf(params, "payload");
+  args.json = json_string_or_empty(params, "payload");
   JsonPtr message(cJSON_Parse(args.json.c_str()));
   if (!message) return;  // the bridge always sends JSON; anything else is not ours
   args.isString = cJSON_IsString(message.get());
@@ -167,26 +158,26 @@ void DevToolsPage::onBindingCalled(const cJSON* params) {
 }
 
 void DevToolsPage::onDialogOpening(const cJSON* params) {
-  const std::string type = stringOf(params, "type");
+  const std::string type = json_string_or_empty(params, "type");
   bool accept = false;
   if (dialogsEnabled_) {
     // A modal box on the UI thread, as the page's own dialog would be.
-    const std::wstring text = utf8_to_wstring(stringOf(params, "message"));
+    const std::wstring text = utf8_to_wstring(json_string_or_empty(params, "message"));
     const UINT buttons = type == "alert" ? MB_OK : MB_OKCANCEL;
     accept = MessageBoxW(GetActiveWindow(), text.c_str(), utf8_to_wstring(url_).c_str(), buttons) == IDOK;
   }
   JsonPtr answer(cJSON_CreateObject());
   cJSON_AddBoolToObject(answer.get(), "accept", accept);
-  if (type == "prompt") cJSON_AddStringToObject(answer.get(), "promptText", stringOf(params, "defaultPrompt").c_str());
+  if (type == "prompt") cJSON_AddStringToObject(answer.get(), "promptText", json_string_or_empty(params, "defaultPrompt").c_str());
   send("Page.handleJavaScriptDialog", std::move(answer));
 }
 
 void DevToolsPage::onScreencastFrame(const cJSON* params) {
   JsonPtr ack(cJSON_CreateObject());
-  cJSON_AddNumberToObject(ack.get(), "sessionId", intOf(params, "sessionId"));
+  cJSON_AddNumberToObject(ack.get(), "sessionId", json_get_int(params, "sessionId"));
   send("Page.screencastFrameAck", std::move(ack));
   if (!frameSink_) return;
-  const std::vector<unsigned char> bytes = base64_decode_string(stringOf(params, "data"));
+  const std::vector<unsigned char> bytes = base64_decode_string(json_string_or_empty(params, "data"));
   frameSink_(std::string(bytes.begin(), bytes.end()));
 }
 
