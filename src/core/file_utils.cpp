@@ -15,13 +15,9 @@
 
 namespace {
 
-bool is_relative(const std::string& path) {
-  return !path.empty() && path[0] != '\\' && path[0] != '/' && path.find(':') == std::string::npos;
-}
-
 FILE* open_for_reading(const std::string& path, const wchar_t* mode) {
   FILE* file = _wfopen(to_long_path(path).c_str(), mode);
-  if (file || !is_relative(path)) return file;
+  if (file || !is_relative_path(path)) return file;
   // Scripts name their files relative to the program; look there as well.
   file = _wfopen(to_long_path(get_vemo_data_path(path)).c_str(), mode);
   if (!file) file = _wfopen(to_long_path(get_program_file_path(path)).c_str(), mode);

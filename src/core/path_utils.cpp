@@ -155,6 +155,10 @@ bool file_exists(const std::wstring& path) {
   return !path.empty() && GetFileAttributesW(to_long_path(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
+bool is_relative_path(const std::string& path) {
+  return !path.empty() && path[0] != '\\' && path[0] != '/' && path.find(':') == std::string::npos;
+}
+
 bool file_exists(const std::string& utf8_path) { return file_exists(utf8_to_wstring(utf8_path)); }
 
 bool is_local_file_path(const std::string& path) {

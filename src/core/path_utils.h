@@ -42,6 +42,10 @@ std::wstring get_module_relative_path(const std::wstring& name, bool append);
 std::string get_vemo_data_path(const std::string& name);
 std::string get_program_file_path(const std::string& name);
 
+// A path with neither a drive, nor a leading slash or backslash: it names a
+// place only together with some folder.
+bool is_relative_path(const std::string& path);
+
 bool file_exists(const std::wstring& path);
 bool file_exists(const std::string& utf8_path);
 // "C:..." or "file://C:..." (a drive letter and a colon).

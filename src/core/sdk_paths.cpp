@@ -44,9 +44,23 @@ bool setSdkconfigPath(const char* path) {
   return store_absolute(path, "set sdkconfig path: %s\n", g_sdkconfig_path);
 }
 
-// Plug-ins are loaded from here: a relative folder would make the DLL search
-// depend on the current directory.
-bool setVendorsPath(const char* path) { return store_absolute(path, "set vendors path: %s\n", g_vendors_path); }
+// Plug-ins are loaded from here. A relative folder is taken in the program
+// folder, never in the current directory: a program started from elsewhere
+// (a shortcut, a toast activation) still loads its own plug-ins.
+bool setVendorsPath(const char* path) {
+  if (!path || std::strlen(path) > kStoredPathCapacity) {
+    vemo_debug_printf("refused a path of more than %d bytes\n", static_cast<int>(kStoredPathCapacity));
+    return false;
+  }
+  if (!is_relative_path(path)) return store_absolute(path, "set vendors path: %s\n", g_vendors_path);
+  std::wstring joined;
+  if (!vemo_path_append(get_program_dir_w(), utf8_to_wstring(path), joined) ||
+      wstring_to_utf8(joined).size() > kStoredPathCapacity) {
+    vemo_debug_printf("refused vendors path %s: too long in the program folder\n", path);
+    return false;
+  }
+  return store_absolute(wstring_to_utf8(joined).c_str(), "set vendors path: %s\n", g_vendors_path);
+}
 
 bool setWebviewPath(const char* path) {
   if (!path || std::strlen(path) > kStoredPathCapacity) return false;

@@ -11,7 +11,7 @@ namespace VemoSDK {
 // cannot be made absolute); false, and nothing stored, for null or too long.
 bool setResourcePath(const char* path);
 bool setSdkconfigPath(const char* path);  // read at the next start-up
-bool setVendorsPath(const char* path);
+bool setVendorsPath(const char* path);  // a relative one is taken in the program folder
 bool setWebviewPath(const char* path);  // kept in its long-path form
 
 }  // namespace VemoSDK

@@ -38,7 +38,10 @@ TEST(SdkPaths, StoredAbsoluteAndKeptForTheProcess) {
   vemosdk_set_vendors_path("vendors");
   EXPECT_EQ(vemosdk_get_resources_path(), current_dir() + "\\assets");
   EXPECT_EQ(vemosdk_get_sdkconfig_path(), current_dir() + "\\conf\\sdkconfig.json");
-  EXPECT_EQ(vemosdk_get_vendors_path(), current_dir() + "\\vendors");
+  // The vendors folder belongs to the program, wherever it was started from.
+  EXPECT_EQ(vemosdk_get_vendors_path(), get_program_dir() + "vendors");
+  vemosdk_set_vendors_path("plugins\\..\\vendors");
+  EXPECT_EQ(vemosdk_get_vendors_path(), get_program_dir() + "vendors");
 
   std::string long_webview = "C:\\" + std::string(300, 'w');
   vemosdk_set_webview_path(long_webview.c_str());
@@ -50,7 +53,7 @@ TEST(SdkPaths, StoredAbsoluteAndKeptForTheProcess) {
   std::string too_long = "C:\\" + std::string(2100, 'x');
   vemosdk_set_vendors_path(too_long.c_str());
   vemosdk_set_vendors_path(nullptr);
-  EXPECT_EQ(vemosdk_get_vendors_path(), current_dir() + "\\vendors");
+  EXPECT_EQ(vemosdk_get_vendors_path(), get_program_dir() + "vendors");
   EXPECT_FALSE(VemoSDK::setResourcePath(too_long.c_str()));
   EXPECT_EQ(vemosdk_get_resources_path(), current_dir() + "\\assets");
 }
