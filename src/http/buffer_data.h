@@ -1,8 +1,11 @@
 #pragma once
 // One request in flight. It travels with its easy handle (found again from
 // CURLINFO_PRIVATE): from the thread that builds it, through the download
-// thread, to the completion step that posts its answer and frees it.
+// thread, to its own completion, which posts its answer.
+#include <curl/curl.h>
+
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "core/json_ptr.h"
@@ -11,7 +14,7 @@
 
 namespace VemoSDKHttp {
 
-class BufferData {
+class BufferData : public std::enable_shared_from_this<BufferData> {
 public:
   BufferData() : responseHeaders(cJSON_CreateObject()) {}
   virtual ~BufferData() = default;
@@ -21,6 +24,8 @@ public:
   // Called on the download thread after every pass of the loop while the
   // request runs (a paused download resumes here).
   virtual void onLoopPass(int64_t now_ms) { (void)now_ms; }
+  // On the download thread once the transfer is over (result: libcurl's).
+  virtual void complete(CURLcode result) = 0;
 
   int64_t callbackId = 0;  // 0: nobody waits for the answer
   DownloadParams params{};
@@ -31,7 +36,6 @@ public:
   CurlSlist sentHeaders;  // lines sent instead, when the request uses its own
   std::string body;      // collected answer of in-memory requests
   bool noBody = true;
-  bool isHead = false;
   CurlEasy easy;
   JsonPtr responseHeaders;  // name -> value of the answer (2xx only)
   char errorText[CURL_ERROR_SIZE] = {};

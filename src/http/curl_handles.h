@@ -11,6 +11,12 @@ struct CurlEasyDeleter {
 };
 using CurlEasy = std::unique_ptr<CURL, CurlEasyDeleter>;
 
+struct CurlMultiDeleter {
+  void operator()(CURLM* handle) const { curl_multi_cleanup(handle); }
+};
+// A multi handle; its easy handles must be removed from it before it goes.
+using CurlMulti = std::unique_ptr<CURLM, CurlMultiDeleter>;
+
 struct CurlSlistDeleter {
   void operator()(curl_slist* list) const { curl_slist_free_all(list); }
 };

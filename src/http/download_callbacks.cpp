@@ -8,7 +8,6 @@
 #include "http/download_task_info.h"
 #include "core/debug_log.h"
 #include "http/http_headers.h"
-#include "http/http_manager.h"
 
 namespace VemoSDKHttp {
 namespace {
@@ -44,8 +43,7 @@ size_t vmsdk_http_download_header_callback(char* line, size_t size, size_t count
   long code = response_code(task.easy.get());
   if (collect_header_line(task, text, code)) return length;
   // The empty line that ends the headers of the final answer.
-  if (trim_http_text(text).empty() && code >= 200 && code < 300)
-    return task.manager.onDownloadHeadersEnd(task, code) ? length : 0;
+  if (trim_http_text(text).empty() && code >= 200 && code < 300) return task.onHeadersEnd(code) ? length : 0;
   return length;
 }
 
@@ -57,16 +55,7 @@ size_t vmsdk_http_header_callback(char* line, size_t size, size_t count, void* r
 }
 
 size_t vmsdk_http_write_file_callback(char* data, size_t size, size_t count, void* record) {
-  auto& task = *static_cast<DownloadTaskInfo*>(record);
-  size_t length = size * count;
-  if (task.file.digestBehind()) {
-    task.digestHeld = true;
-    return CURL_WRITEFUNC_PAUSE;
-  }
-  int64_t now = http_now_ms();
-  if (!task.manager.speedLimiter().allowWrite(task.pace, length, now)) return CURL_WRITEFUNC_PAUSE;
-  task.lastDataMs = now;
-  return task.file.write(data, length);
+  return static_cast<DownloadTaskInfo*>(record)->onData(data, size * count);
 }
 
 size_t vmsdk_http_write_memory_callback(char* data, size_t size, size_t count, void* record) {
@@ -82,42 +71,7 @@ size_t vmsdk_http_write_memory_callback(char* data, size_t size, size_t count, v
 }
 
 int progress_callback(void* record, curl_off_t download_total, curl_off_t downloaded, curl_off_t, curl_off_t) {
-  auto& task = *static_cast<DownloadTaskInfo*>(record);
-  HttpManager& manager = task.manager;
-  int64_t now = http_now_ms();
-  if (!manager.networkAllowsTransfer(task, now)) {
-    task.networkDown = true;
-    vemo_debug_printf("progress_callback: network disconnected detected, abort transfer, task_id:%s\n",
-                      task.taskId.c_str());
-    return 1;
-  }
-  if (manager.speedLimiter().progressStep(task.pace, now) && !task.digestHeld)
-    curl_easy_pause(task.easy.get(), CURLPAUSE_CONT);
-
-  int64_t total = task.knownTotal > 0 ? task.knownTotal : download_total;
-  int64_t received = task.knownTotal > 0 ? task.resumeOffset + downloaded : downloaded;
-  if (received != task.received) {
-    task.received = received;
-    task.progressTotal = total;
-    if (download_total > 0) manager.postProgress(task, now);
-  }
-  if (!manager.isTaskRunning(task.taskId)) {
-    vemo_debug_printf("progress_callback check stopped state, task_id:%s, now stop transfer \n", task.taskId.c_str());
-    return 1;
-  }
-  return 0;
-}
-
-void DownloadTaskInfo::onLoopPass(int64_t now_ms) {
-  // Progress calls slow down while a transfer is paused; the loop resumes it
-  // as soon as its window has room again and its digest has caught up.
-  bool resume = false;
-  if (pace.paused && manager.speedLimiter().progressStep(pace, now_ms)) resume = true;
-  if (digestHeld && !file.digestBehind()) {
-    digestHeld = false;
-    resume = true;
-  }
-  if (resume && !pace.paused && !digestHeld) curl_easy_pause(easy.get(), CURLPAUSE_CONT);
+  return static_cast<DownloadTaskInfo*>(record)->onProgress(download_total, downloaded);
 }
 
 }  // namespace VemoSDKHttp

@@ -3,24 +3,22 @@
 #include <algorithm>
 
 namespace VemoSDKHttp {
-namespace {
-
-HANDLE open_for_writing(const std::wstring& path, DWORD disposition) {
+DownloadFile::FileHandle DownloadFile::open_for_writing(const std::wstring& path, DWORD disposition, DWORD& error) {
   // Readers (a second launcher, a virus scanner) may look at the file while
   // it grows; the rename after the checks needs delete access to be shared.
-  return CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                     disposition, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+  HANDLE handle = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, disposition, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) {
+    error = GetLastError();
+    return nullptr;
+  }
+  return FileHandle(handle);
 }
-
-}  // namespace
 
 bool DownloadFile::openFresh(const std::wstring& path, DWORD& error) {
   close();
-  handle_ = open_for_writing(path, CREATE_ALWAYS);
-  if (!isOpen()) {
-    error = GetLastError();
-    return false;
-  }
+  handle_ = open_for_writing(path, CREATE_ALWAYS, error);
+  if (!isOpen()) return false;
   path_ = path;
   failed_ = false;
   return true;
@@ -28,30 +26,23 @@ bool DownloadFile::openFresh(const std::wstring& path, DWORD& error) {
 
 DownloadFile::Resume DownloadFile::openAt(const std::wstring& path, int64_t offset, DWORD& error) {
   close();
-  HANDLE handle = open_for_writing(path, OPEN_ALWAYS);
-  if (handle == INVALID_HANDLE_VALUE) {
-    error = GetLastError();
-    return Resume::kFailed;
-  }
+  FileHandle file = open_for_writing(path, OPEN_ALWAYS, error);
+  if (!file) return Resume::kFailed;
+  HANDLE handle = file.get();
   LARGE_INTEGER size{};
   LARGE_INTEGER position{};
   position.QuadPart = offset;
   if (!GetFileSizeEx(handle, &size)) {
     error = GetLastError();
-    CloseHandle(handle);
     return Resume::kFailed;
   }
-  if (size.QuadPart < offset) {
-    CloseHandle(handle);
-    return Resume::kShorter;
-  }
+  if (size.QuadPart < offset) return Resume::kShorter;
   if (!SetFilePointerEx(handle, position, nullptr, FILE_BEGIN) ||
       (size.QuadPart > offset && !SetEndOfFile(handle))) {
     error = GetLastError();
-    CloseHandle(handle);
     return Resume::kFailed;
   }
-  handle_ = handle;
+  handle_ = std::move(file);
   path_ = path;
   failed_ = false;
   return Resume::kOpened;
@@ -62,7 +53,7 @@ bool DownloadFile::restartFromZero() {
   pending_.clear();
   if (digest_) digest_->restart();
   LARGE_INTEGER zero{};
-  return SetFilePointerEx(handle_, zero, nullptr, FILE_BEGIN) && SetEndOfFile(handle_);
+  return SetFilePointerEx(handle_.get(), zero, nullptr, FILE_BEGIN) && SetEndOfFile(handle_.get());
 }
 
 size_t DownloadFile::write(const void* data, size_t length) {
@@ -93,7 +84,7 @@ bool DownloadFile::writeThrough(const char* data, size_t length) {
   while (done < length) {
     DWORD piece = static_cast<DWORD>(std::min<size_t>(length - done, 1u << 30));
     DWORD written = 0;
-    if (!WriteFile(handle_, data + done, piece, &written, nullptr) || written == 0) {
+    if (!WriteFile(handle_.get(), data + done, piece, &written, nullptr) || written == 0) {
       failed_ = true;
       return false;
     }
@@ -105,8 +96,7 @@ bool DownloadFile::writeThrough(const char* data, size_t length) {
 bool DownloadFile::close() {
   if (!isOpen()) return true;
   bool flushed = flush();
-  bool ok = CloseHandle(handle_) != 0 && flushed && !failed_;
-  handle_ = INVALID_HANDLE_VALUE;
+  bool ok = CloseHandle(handle_.release()) != 0 && flushed && !failed_;
   pending_ = std::vector<char>();
   return ok;
 }

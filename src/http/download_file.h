@@ -42,16 +42,23 @@ public:
   size_t write(const void* data, size_t length);
   // False when the file was open and its bytes could not all be written.
   bool close();
-  bool isOpen() const { return handle_ != INVALID_HANDLE_VALUE; }
+  bool isOpen() const { return handle_ != nullptr; }
   const std::wstring& path() const { return path_; }
 
 private:
+  struct HandleCloser {
+    void operator()(HANDLE handle) const { CloseHandle(handle); }
+  };
+  // The open file; null when none is open.
+  using FileHandle = std::unique_ptr<void, HandleCloser>;
+  static FileHandle open_for_writing(const std::wstring& path, DWORD disposition, DWORD& error);
+
   static constexpr size_t kBlockSize = 1 << 20;
   static constexpr size_t kMaxDigestBacklog = 8;  // blocks
   bool flush();
   bool writeThrough(const char* data, size_t length);
 
-  HANDLE handle_ = INVALID_HANDLE_VALUE;
+  FileHandle handle_;
   std::vector<char> pending_;  // taken, not yet written
   std::shared_ptr<StreamDigest> digest_;
   std::wstring path_;

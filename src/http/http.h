@@ -19,14 +19,10 @@ void vmsdk_http_global_init();
 void _vemosdk_submit_download(int64_t callback_id, const char* url, VemoSDKHttp::CurlSlist headers,
                               DownloadParams params);
 void _vemosdk_check_submit_download();
-// Starts a download at once, without queueing.
+// Starts a download at once, without queueing; a request with a Range line
+// resumes its file after a HEAD pre-check.
 void _vemosdk_http_get_file(int64_t callback_id, const char* url, VemoSDKHttp::CurlSlist headers, bool no_host_check,
-                            DownloadParams params, int64_t known_total);
-// Starts a resumed download: a HEAD pre-check first, then the download.
-void _vemosdk_http_head(int64_t callback_id, const char* url, VemoSDKHttp::CurlSlist headers, bool no_host_check,
-                        DownloadParams params);
-// Whether the request carries a Range line (and so resumes its file).
-bool _vemosdk_http_has_range(const curl_slist* headers);
+                            DownloadParams params);
 // Stops one running download ({"succ":true}; {"succ":false,...} without an id).
 void _vemosdk_http_stop_task(int64_t callback_id, const char* task_id);
 // Stops running downloads and drops pending ones of a JSON array of ids.

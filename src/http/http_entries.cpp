@@ -23,18 +23,10 @@ void _vemosdk_submit_download(int64_t callback_id, const char* url, VemoSDKHttp:
 void _vemosdk_check_submit_download() { HttpManager::getInstance()->vmsdk_check_submit_download_to_max_count(); }
 
 void _vemosdk_http_get_file(int64_t callback_id, const char* url, VemoSDKHttp::CurlSlist headers, bool no_host_check,
-                            DownloadParams params, int64_t known_total) {
+                            DownloadParams params) {
   HttpManager::getInstance()->vmsdk_http_get_file(callback_id, url ? url : "", std::move(headers), no_host_check,
-                                                  params, known_total);
+                                                  params);
 }
-
-void _vemosdk_http_head(int64_t callback_id, const char* url, VemoSDKHttp::CurlSlist headers, bool no_host_check,
-                        DownloadParams params) {
-  HttpManager::getInstance()->vmsdk_http_head_callback(callback_id, url ? url : "", std::move(headers),
-                                                       no_host_check, params);
-}
-
-bool _vemosdk_http_has_range(const curl_slist* headers) { return VemoSDKHttp::has_range_header(headers); }
 
 void _vemosdk_http_stop_task(int64_t callback_id, const char* task_id) {
   HttpManager::getInstance()->stopTask(callback_id, task_id);

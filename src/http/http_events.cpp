@@ -5,6 +5,7 @@
 
 #include "core/lua_task_queue.h"
 #include "http/batch_submit_manager.h"
+#include "http/download_params.h"
 
 namespace VemoSDKHttp {
 namespace {
@@ -53,6 +54,22 @@ public:
 HttpEventSink& lua_task_queue_sink() {
   static LuaTaskQueueSink sink;
   return sink;
+}
+
+}  // namespace VemoSDKHttp
+
+namespace VemoSDKHttp {
+
+void post_download_failure(HttpEventSink& sink, int64_t callback_id, const DownloadParams& params, int status,
+                           const std::string& msg) {
+  if (callback_id == 0) return;
+  JsonPtr result(cJSON_CreateObject());
+  cJSON_AddNumberToObject(result.get(), "status", status);
+  cJSON_AddStringToObject(result.get(), "msg", msg.c_str());
+  if (params.batchSubmitCbid > 0)
+    sink.postBatchResult(params.batchSubmitCbid, callback_id, std::move(result), false, false);
+  else
+    sink.postResult(callback_id, print_json(result.get()), {});
 }
 
 }  // namespace VemoSDKHttp

@@ -32,3 +32,15 @@ public:
 HttpEventSink& lua_task_queue_sink();
 
 }  // namespace VemoSDKHttp
+
+struct DownloadParams;
+
+namespace VemoSDKHttp {
+
+// The answer of a download that failed before its transfer ran:
+// {"status":<status>,"msg":<msg>}, through its batch when it belongs to one;
+// nothing when nobody waits (callback id 0).
+void post_download_failure(HttpEventSink& sink, int64_t callback_id, const DownloadParams& params, int status,
+                           const std::string& msg);
+
+}  // namespace VemoSDKHttp

@@ -35,10 +35,7 @@ HttpManager::HttpManager(VemoSDKHttp::HttpEventSink& sink)
   vemo_debug_printf("HttpManager() Constructor");
   curl_global_init(CURL_GLOBAL_ALL);
   check_workers_ = std::make_unique<VemoSDKHttp::WorkerThreads>(kCheckThreads);
-  download_thread_ = std::make_unique<VemoSDKHttp::DownloadThread>(
-      [this](std::unique_ptr<VemoSDKHttp::BufferData> request, CURLcode result) {
-        vmsdk_http_on_transfer_done(std::move(request), result);
-      });
+  download_thread_ = std::make_unique<VemoSDKHttp::DownloadThread>();
 }
 
 HttpManager::~HttpManager() {
@@ -80,7 +77,7 @@ void HttpManager::submitDownload(int64_t callback_id, const std::string& url, Cu
 }
 
 void HttpManager::rejectDownload(int64_t callback_id, const DownloadParams& params, const std::string& msg) {
-  postEarlyFailure(callback_id, params, VemoSDKHttp::kStatusBadParameter, msg);
+  VemoSDKHttp::post_download_failure(sink_, callback_id, params, VemoSDKHttp::kStatusBadParameter, msg);
 }
 
 int HttpManager::vmsdk_get_max_downloading_count() {
@@ -121,10 +118,7 @@ bool HttpManager::vmsdk_on_complete_download_next() {
     next = pending_.takeFront();
   }
   if (!next) return false;
-  if (VemoSDKHttp::has_range_header(next->headers.get()))
-    vmsdk_http_head_callback(next->callbackId, next->url, std::move(next->headers), false, next->params);
-  else
-    vmsdk_http_get_file(next->callbackId, next->url, std::move(next->headers), false, next->params, 0);
+  vmsdk_http_get_file(next->callbackId, next->url, std::move(next->headers), false, next->params);
   return true;
 }
 

@@ -29,6 +29,7 @@
 #include "http/http_events.h"
 #include "http/pending_downloads.h"
 #include "http/speed_limiter.h"
+#include "http/transfer_host.h"
 
 namespace VemoSDKHttp {
 class DownloadTaskInfo;
@@ -37,7 +38,7 @@ class MemoryRequest;
 class WorkerThreads;
 }  // namespace VemoSDKHttp
 
-class HttpManager {
+class HttpManager : private VemoSDKHttp::TransferHost {
 public:
   // The process's manager, created on first use (the first use is on the UI
   // thread during SDK start-up) and never destroyed. It answers through the
@@ -70,13 +71,11 @@ public:
   void update_download_config(int64_t limit_speed_kb, int64_t read_buffer_size, int64_t max_count,
                               int64_t progress_interval_ms, int64_t extra);
 
-  // Starts a download at once (a request with a Range line resumes the file).
-  // False when it failed at once (its answer is posted).
+  // Starts a download at once. A request with a Range line resumes its
+  // file: a HEAD pre-check runs first and the download follows. False when
+  // it failed at once (its answer is posted).
   bool vmsdk_http_get_file(int64_t callback_id, const std::string& url, VemoSDKHttp::CurlSlist headers,
-                           bool no_host_check, const DownloadParams& params, int64_t known_total);
-  // Starts the HEAD pre-check of a resumed download; the download follows.
-  void vmsdk_http_head_callback(int64_t callback_id, const std::string& url, VemoSDKHttp::CurlSlist headers,
-                                bool no_host_check, const DownloadParams& params);
+                           bool no_host_check, const DownloadParams& params);
 
   // A download that cannot be made as described (a text too long for its
   // field, no task id, a task id already waiting): answered at once with
@@ -102,7 +101,7 @@ public:
   std::string pinnedKeys() const { return pins_.get_curl_format_pubkey(); }
 
   void mark_task_downloading(const std::string& task_id, bool state);
-  bool isTaskRunning(const std::string& task_id) const;
+  bool isTaskRunning(const std::string& task_id) const override;
   size_t runningCount() const;
   size_t pendingCount() const;
 
@@ -114,45 +113,35 @@ public:
   int maxConcurrentDownloads() const { return max_concurrent_; }
   int progressIntervalMs() const { return progress_interval_ms_; }
   int64_t configExtra() const { return config_extra_; }
-  VemoLimitHttpSpeed& speedLimiter() { return limiter_; }
-
-  // --- Used by the download callbacks (download thread).
-  // False when the network has been reported down and no bytes arrived for
-  // a while: the transfer is then aborted with -1003.
-  bool networkAllowsTransfer(const VemoSDKHttp::DownloadTaskInfo& task, int64_t now_ms);
-  // The end of a download's answer headers; false aborts the transfer.
-  bool onDownloadHeadersEnd(VemoSDKHttp::DownloadTaskInfo& task, long response_code);
-  void postProgress(VemoSDKHttp::DownloadTaskInfo& task, int64_t now_ms);
+  VemoLimitHttpSpeed& speedLimiter() override { return limiter_; }
 
 private:
-  void vmsdk_http_on_transfer_done(std::unique_ptr<VemoSDKHttp::BufferData> request, CURLcode result);
-  // Judges a finished HEAD pre-check and starts the download it was for.
-  void vmsdk_http_check_download_head_resp_valid(std::unique_ptr<VemoSDKHttp::DownloadTaskInfo> head);
-  void finishDownload(std::unique_ptr<VemoSDKHttp::DownloadTaskInfo> task, int status);
-  // On a check thread: MD5, size and rename of a download that arrived whole;
-  // streamed_md5 is the digest taken while it arrived ("" when none was).
-  void finishChecked(VemoSDKHttp::DownloadTaskInfo& task, int status, const std::string& streamed_md5);
+  // --- What a transfer asks of its manager.
+  VemoSDKHttp::TransferSettings transferSettings() const override;
+  bool networkAllowsTransfer(int64_t last_data_ms, int64_t now_ms) override;
+  VemoSDKHttp::HttpEventSink& sink() override { return sink_; }
+  VemoSDKHttp::WorkerThreads& checkWorkers() override;
+  void wakeTransfers() override;
+  void keepHandle(VemoSDKHttp::CurlEasy easy) override;
+  bool continueTransfer(std::shared_ptr<VemoSDKHttp::DownloadTaskInfo> transfer) override;
   // After a download is over: its slot goes to the next pending download,
   // unless the network is down.
-  void releaseSlot(const std::string& task_id, int status);
-  void setDownloadOptions(VemoSDKHttp::DownloadTaskInfo& task);
-  void setCommonTlsOptions(CURL* easy, bool no_host_check);
+  void releaseSlot(const std::string& task_id, int status) override;
+
+  // The HEAD pre-check of a resumed download; its transfer goes on with the
+  // download once it has judged the answer.
+  bool vmsdk_http_head_callback(std::shared_ptr<VemoSDKHttp::DownloadTaskInfo> transfer);
+  // A handle from the pool, the file and the options, then the download thread.
+  bool startTransfer(std::shared_ptr<VemoSDKHttp::DownloadTaskInfo> transfer);
   // A record with the options every in-memory request shares; null (after
   // answering the caller) when no handle can be made.
   std::unique_ptr<VemoSDKHttp::MemoryRequest> newMemoryRequest(int64_t callback_id, const std::string& url,
                                                                VemoSDKHttp::CurlSlist headers, bool no_host_check);
   void setMemoryRequestBasics(VemoSDKHttp::MemoryRequest& request, const std::string& url);
-  void finishMemoryRequest(std::unique_ptr<VemoSDKHttp::BufferData> request, CURLcode result);
   void postRequestFailure(int64_t callback_id, int status, const std::string& msg);
 
-  void postHeaderEvent(VemoSDKHttp::DownloadTaskInfo& task);
-  void postFinal(VemoSDKHttp::DownloadTaskInfo& task, VemoSDKHttp::JsonPtr result, bool success,
-                 const std::string& body);
-  void postEarlyFailure(int64_t callback_id, const DownloadParams& params, int status, const std::string& msg);
   void postSucc(int64_t callback_id);
   void resetNetworkCheck();
-  // Any thread: the download thread looks at its transfers now.
-  void wakeTransfers();
   void runOnPool(std::function<void()> job);
 
   VemoSDKHttp::HttpEventSink& sink_;

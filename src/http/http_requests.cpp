@@ -11,7 +11,6 @@
 #include "http/memory_request.h"
 #include "http/multipart_form.h"
 
-using VemoSDKHttp::BufferData;
 using VemoSDKHttp::CurlSlist;
 using VemoSDKHttp::JsonPtr;
 using VemoSDKHttp::MemoryRequest;
@@ -107,7 +106,7 @@ int HttpManager::uploadFileSync(const std::string& url, const std::string& path,
 
 void HttpManager::uploadAsync(const std::string& url, const std::string& file_name, std::string_view data) {
   if (shutting_down_) return;
-  auto request = std::make_unique<MemoryRequest>();
+  auto request = std::make_unique<MemoryRequest>(sink_);
   request->easy.reset(curl_easy_init());
   if (!request->easy || !VemoSDKHttp::append_header(request->sentHeaders, kNoCache) ||
       !VemoSDKHttp::build_file_form(request->easy.get(), file_name, data, request->form)) {
@@ -136,7 +135,7 @@ void HttpManager::setMemoryRequestBasics(MemoryRequest& request, const std::stri
 std::unique_ptr<MemoryRequest> HttpManager::newMemoryRequest(int64_t callback_id, const std::string& url,
                                                              CurlSlist headers, bool no_host_check) {
   if (shutting_down_) return nullptr;
-  auto request = std::make_unique<MemoryRequest>();
+  auto request = std::make_unique<MemoryRequest>(sink_);
   request->easy.reset(curl_easy_init());
   if (!request->easy) {
     std::fputs("init curl failed\n", stderr);
@@ -149,7 +148,7 @@ std::unique_ptr<MemoryRequest> HttpManager::newMemoryRequest(int64_t callback_id
   request->noHostCheck = no_host_check;
   setMemoryRequestBasics(*request, url);
   CURL* easy = request->easy.get();
-  setCommonTlsOptions(easy, no_host_check);
+  VemoSDKHttp::set_common_tls_options(easy, no_host_check, transferSettings());
   std::string pins = pins_.get_curl_format_pubkey();
   if (!pins.empty()) {
     curl_easy_setopt(easy, CURLOPT_SSL_VERIFYPEER, 1L);
@@ -157,22 +156,6 @@ std::unique_ptr<MemoryRequest> HttpManager::newMemoryRequest(int64_t callback_id
     vemo_debug_printf("curl_easy_setopt:%s\n", pins.c_str());
   }
   return request;
-}
-
-void HttpManager::finishMemoryRequest(std::unique_ptr<BufferData> request, CURLcode result) {
-  long code = 0;
-  curl_easy_getinfo(request->easy.get(), CURLINFO_RESPONSE_CODE, &code);
-  int status = static_cast<int>(code);
-  if (result != CURLE_OK) {
-    status = static_cast<int>(result);
-    request->body = request->errorText[0] ? request->errorText : curl_easy_strerror(result);
-    std::fprintf(stderr, "curl_easy_perform() failed: %s\n", request->body.c_str());
-  }
-  if (request->callbackId == 0) return;
-  JsonPtr answer(cJSON_CreateObject());
-  cJSON_AddItemToObject(answer.get(), "headers", cJSON_Duplicate(request->responseHeaders.get(), 1));
-  cJSON_AddNumberToObject(answer.get(), "status", status);
-  sink_.postResult(request->callbackId, VemoSDKHttp::print_json(answer.get()), request->body);
 }
 
 void HttpManager::postRequestFailure(int64_t callback_id, int status, const std::string& msg) {

@@ -3,20 +3,25 @@
 // uploads. Its answer is the status, the headers and the body.
 #include "http/buffer_data.h"
 #include "http/curl_handles.h"
+#include "http/http_events.h"
 
 namespace VemoSDKHttp {
 
 class MemoryRequest final : public BufferData {
 public:
-  MemoryRequest() {
+  explicit MemoryRequest(HttpEventSink& sink) : sink_(sink) {
     noBody = false;
     body.reserve(kInitialBuffer);
   }
+  // Posts {"headers","status"} with the body (libcurl's error text on a
+  // failure); nothing when nobody waits.
+  void complete(CURLcode result) override;
 
   CurlMime form;  // the multipart body, when the request sends one
 
 private:
   static constexpr size_t kInitialBuffer = 4096;
+  HttpEventSink& sink_;
 };
 
 }  // namespace VemoSDKHttp

@@ -86,11 +86,7 @@ int httpGetFile(lua_State* L) {
   }
   vemo_debug_printf("recev download_params, file:%s, md5:%s, readTimeout:%d, connTimeout:%d, tid:%s\n", params.file,
                     params.checksum, params.dataRetrievalTimeout, params.connectionTimeout, params.taskId);
-  bool no_host_check = skip_host_check(url, headers.hostHeader);
-  if (_vemosdk_http_has_range(headers.list.get()))
-    _vemosdk_http_head(callback_id, url, std::move(headers.list), no_host_check, params);
-  else
-    _vemosdk_http_get_file(callback_id, url, std::move(headers.list), no_host_check, params, 0);
+  _vemosdk_http_get_file(callback_id, url, std::move(headers.list), skip_host_check(url, headers.hostHeader), params);
   return 0;
 }
 
