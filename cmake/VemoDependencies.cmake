@@ -25,6 +25,8 @@ vemo_import_static(qrcodegen qrcodegen)
 vemo_import_static(amrnb opencore-amrnb)
 vemo_import_static(amrwb opencore-amrwb)
 vemo_import_static(amrwbenc vo-amrwbenc)
+# Only the sample patch plug-in links it.
+vemo_import_static(bz2 bz2)
 
 # Included as <cjson/cJSON.h>.
 add_library(vemo_dep_cjson INTERFACE)

@@ -17,8 +17,8 @@ int httpEnableRevocationCheck(lua_State* L);
 int httpDisableRevocationCheck(lua_State* L);
 int httpUpdateDownloadConfig(lua_State* L);
 
-// Patching is not part of this build: both answer {"ret":-1} with the reason
-// (vemosdk_patch_functions.cpp).
+// Patches through the patch front end (patch/patch.h); an unparsable
+// vemosdk_patch_dir text does nothing.
 int patchDir(lua_State* L);
 int patchFiles(lua_State* L);
 

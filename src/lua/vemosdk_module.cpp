@@ -172,7 +172,7 @@ const luaL_Reg kVemosdkFunctions[] = {
     {"get_command_line", LuaCore::getCommandLine},
     {"switch_to_game", LuaSystem::switchToGame},
     {"FLOATER", notAvailable},
-    // patches (answered "not available" until the patch front end is built in)
+    // patches
     {"vemosdk_patch_dir", LuaHttp::patchDir},
     {"vemosdk_patch_files", LuaHttp::patchFiles},
     // logs

@@ -1,27 +1,30 @@
-// vemosdk_patch_dir and vemosdk_patch_files. This build has no patch front
-// end yet: each call still gets its one answer, the one a missing patch
-// plug-in gives ({"ret":-1}), with the reason.
+// vemosdk_patch_dir and vemosdk_patch_files: the patch front end answers
+// each call once (patch/patch.h).
 #include <lua.hpp>
 
-#include "core/debug_log.h"
-#include "core/lua_posts.h"
+#include "core/json_ptr.h"
+#include "core/json_utils.h"
 #include "lua/vemosdk_http_functions.h"
+#include "patch/patch.h"
 
 namespace VemoSDK::LuaHttp {
-namespace {
 
-int answerNotAvailable(lua_State* L, const char* name) {
+int patchDir(lua_State* L) {
   int64_t callback_id = luaL_checkinteger(L, 1);
-  luaL_checkstring(L, 2);
-  vemo_debug_printf("%s: patching is not available in this build", name);
-  postAsyncResult(callback_id, "{\"ret\":-1,\"msg\":\"patching is not available\"}");
+  const char* text = luaL_checkstring(L, 2);
+  VemoSDKHttp::JsonPtr root(cJSON_Parse(text));
+  if (!cJSON_IsObject(root.get())) return 0;  // a text that does not parse does nothing
+  _vemosdk_patch_dir(callback_id, json_string_or_empty(root.get(), "oldDirPath").c_str(),
+                     json_string_or_empty(root.get(), "resPkgDirPath").c_str(),
+                     json_string_or_empty(root.get(), "patchFilePath").c_str(),
+                     json_string_or_empty(root.get(), "newDirPath").c_str());
   return 0;
 }
 
-}  // namespace
-
-int patchDir(lua_State* L) { return answerNotAvailable(L, "vemosdk_patch_dir"); }
-
-int patchFiles(lua_State* L) { return answerNotAvailable(L, "vemosdk_patch_files"); }
+int patchFiles(lua_State* L) {
+  int64_t callback_id = luaL_checkinteger(L, 1);
+  _vemosdk_patch_files(callback_id, luaL_checkstring(L, 2));
+  return 0;
+}
 
 }  // namespace VemoSDK::LuaHttp

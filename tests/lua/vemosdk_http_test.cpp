@@ -325,7 +325,7 @@ TEST(LuaHeaderTable, AHostHeaderSkipsTheHostCheckOnlyOverHttps) {
   }
 }
 
-TEST_F(VemosdkHttp, SmallAnswersOfStopsPrioritiesPinsAndPatches) {
+TEST_F(VemosdkHttp, SmallAnswersOfStopsPrioritiesAndPins) {
   const struct {
     const char* call;
     const char* answer;
@@ -336,9 +336,6 @@ TEST_F(VemosdkHttp, SmallAnswersOfStopsPrioritiesPinsAndPatches) {
       {"_vemosdk.update_download_priority(503, 5)", R"({"ret":false,"msg":"parameter is invalid","code":7016008})"},
       {"_vemosdk.update_download_priority(504, '{}')", R"({"ret":true})"},
       {"_vemosdk.update_download_priority(505, '{\"task_id_priority_map\":{\"x\":5}}')", R"({"ret":true})"},
-      {"_vemosdk.vemosdk_patch_dir(506, '{\"oldDirPath\":\"a\"}')", R"({"ret":-1,"msg":"patching is not available"})"},
-      {"_vemosdk.vemosdk_patch_dir(507, 'not json')", R"({"ret":-1,"msg":"patching is not available"})"},
-      {"_vemosdk.vemosdk_patch_files(508, '{}')", R"({"ret":-1,"msg":"patching is not available"})"},
   };
   for (const auto& c : cases) {
     EXPECT_EQ("", run(c.call)) << c.call;
