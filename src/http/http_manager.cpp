@@ -64,6 +64,12 @@ void HttpManager::submitDownload(int64_t callback_id, const std::string& url, Cu
   submission->callbackId = callback_id;
   submission->url = url;
   submission->headers = std::move(headers);
+  if (isTaskRunning(VemoSDKHttp::param_text(params.taskId))) {
+    // Both would write one file, and the first one's end would stop the second.
+    vemo_debug_printf("submit download skip, task already running:%s", VemoSDKHttp::param_text(params.taskId).c_str());
+    rejectDownload(callback_id, params, "task id already running");
+    return;
+  }
   bool queued = false;
   {
     std::lock_guard<std::mutex> hold(pending_lock_);
@@ -167,6 +173,7 @@ void HttpManager::stopTask(int64_t callback_id, const char* task_id) {
 }
 
 void HttpManager::http_stop_with_task_arr(int64_t callback_id, const cJSON* task_ids) {
+  std::vector<std::unique_ptr<SubmitParams>> dropped;
   {
     std::lock_guard<std::mutex> hold(pending_lock_);
     vemo_debug_printf(
@@ -181,13 +188,19 @@ void HttpManager::http_stop_with_task_arr(int64_t callback_id, const cJSON* task
         std::lock_guard<std::mutex> running(running_lock_);
         was_running = runningState.erase(item->valuestring) != 0;
       }
-      if (!was_running) pending_.remove(item->valuestring);
+      if (was_running) continue;
+      if (auto waiting = pending_.remove(item->valuestring)) dropped.push_back(std::move(waiting));
     }
     vemo_debug_printf(
         "http_stop_with_task_arr after, queue size:%ld, stop arr size:%ld, cache size:%ld, runningState size:%ld",
         static_cast<long>(pending_.queueSize()), static_cast<long>(cJSON_GetArraySize(task_ids)),
         static_cast<long>(pending_.cacheSize()), static_cast<long>(runningCount()));
   }
+  // A dropped item is answered as a stopped running one is: its caller
+  // waits for one answer.
+  for (const auto& waiting : dropped)
+    VemoSDKHttp::post_download_failure(sink_, waiting->callbackId, waiting->params, VemoSDKHttp::kStatusStopped,
+                                       "stopped before it started");
   postSucc(callback_id);
 }
 

@@ -53,7 +53,8 @@ public:
   HttpManager(const HttpManager&) = delete;
   HttpManager& operator=(const HttpManager&) = delete;
 
-  // Queues one download; nothing starts until the next start-up pass.
+  // Queues one download; nothing starts until the next start-up pass. A task
+  // id already waiting or running is refused with 7016008.
   void submitDownload(int64_t callback_id, const std::string& url, VemoSDKHttp::CurlSlist headers,
                       const DownloadParams& params);
   // Starts pending downloads while fewer than the maximum run; the number started.
@@ -66,7 +67,7 @@ public:
   void vmsdk_update_download_priority_in_thread(const cJSON* task_priorities);
   // A running download stops at its next progress call; a pending one is not affected.
   void stopTask(int64_t callback_id, const char* task_id);
-  // Stops running ones and drops pending ones.
+  // Stops running ones; pending ones are dropped, each answered with 7011001.
   void http_stop_with_task_arr(int64_t callback_id, const cJSON* task_ids);
   void update_download_config(int64_t limit_speed_kb, int64_t read_buffer_size, int64_t max_count,
                               int64_t progress_interval_ms, int64_t extra);

@@ -51,10 +51,13 @@ bool PendingDownloads::raisePriority(const std::string& task_id, int32_t priorit
   return true;
 }
 
-bool PendingDownloads::remove(const std::string& task_id) {
-  if (cache_.erase(task_id) == 0) return false;
+std::unique_ptr<SubmitParams> PendingDownloads::remove(const std::string& task_id) {
+  auto found = cache_.find(task_id);
+  if (found == cache_.end()) return nullptr;
+  std::unique_ptr<SubmitParams> removed = std::move(found->second);
+  cache_.erase(found);
   queue_.erase(std::remove(queue_.begin(), queue_.end(), task_id), queue_.end());
-  return true;
+  return removed;
 }
 
 }  // namespace VemoSDKHttp

@@ -35,8 +35,8 @@ public:
   // Moves a waiting task to the front when the new priority is higher than
   // its own; false when the task is not waiting or the priority is not higher.
   bool raisePriority(const std::string& task_id, int32_t priority);
-  // Drops a waiting task; false when it is not waiting.
-  bool remove(const std::string& task_id);
+  // Takes a waiting task out of queue and cache; null when it is not waiting.
+  std::unique_ptr<SubmitParams> remove(const std::string& task_id);
   bool contains(const std::string& task_id) const { return cache_.count(task_id) != 0; }
 
   size_t queueSize() const { return queue_.size(); }

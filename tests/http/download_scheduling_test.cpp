@@ -165,13 +165,46 @@ TEST_F(DownloadSchedulingTest, StoppingOneOrAListAnswersEveryStop) {
   manager->stopTask(52, "kept");  // still waiting: not taken off the queue
   manager->http_stop_with_task_arr(50, ids.get());
   manager->stopTask(51, "");
-  ASSERT_TRUE(sink.waitForResults(5));
+  ASSERT_TRUE(sink.waitForResults(6));
   EXPECT_EQ("{\"succ\":true}", only_result(50).json);
   EXPECT_EQ("{\"succ\":true}", only_result(52).json);
   EXPECT_EQ("task id is empty", only_result(51).text("msg"));
   EXPECT_EQ(VemoSDKHttp::kStatusStopped, only_result(1).status());
   EXPECT_EQ(200, only_result(3).status());
-  EXPECT_TRUE(sink.resultsFor(2).empty());
+  EXPECT_EQ(VemoSDKHttp::kStatusStopped, only_result(2).status());
+}
+
+TEST_F(DownloadSchedulingTest, EveryWaitingItemAListStopRemovesIsAnsweredOnce) {
+  manager->update_download_config(0, 0, 1, 0, 0);
+  const std::string url = served.add("w.bin", test_bytes(256 * 1024, 29));
+  manager->submitDownload(1, url + "&rate=50000", {}, download_params("busy", dir.file("busy")));
+  VemoSDKHttp::JsonPtr ids(cJSON_CreateArray());
+  constexpr int kWaiting = 50;
+  for (int i = 0; i < kWaiting; ++i) {
+    std::string id = "w" + std::to_string(i);
+    manager->submitDownload(100 + i, url, {}, download_params(id, dir.file(id)));
+    cJSON_AddItemToArray(ids.get(), cJSON_CreateString(id.c_str()));
+  }
+  manager->vmsdk_check_submit_download_to_max_count();  // "busy" runs, the rest wait
+  manager->http_stop_with_task_arr(50, ids.get());
+  ASSERT_TRUE(sink.waitForResults(1 + kWaiting));
+  for (int i = 0; i < kWaiting; ++i) EXPECT_EQ(VemoSDKHttp::kStatusStopped, only_result(100 + i).status()) << i;
+  EXPECT_EQ(0u, manager->pendingCount());
+  ASSERT_TRUE(sink.waitForResults(2 + kWaiting, std::chrono::seconds(30)));
+  EXPECT_EQ(200, only_result(1).status());
+  EXPECT_FALSE(file_exists(dir.file("w0")));
+}
+
+TEST_F(DownloadSchedulingTest, ATaskIdSubmittedAgainWhileItRunsIsRefused) {
+  const std::string bytes = test_bytes(256 * 1024, 30);
+  const std::string url = served.add("twice.bin", bytes);
+  submit(1, url + "&rate=100000", download_params("twice", dir.file("twice"), "", reference_md5(bytes)));
+  ASSERT_EQ(1u, manager->runningCount());  // about 2.6 s to go
+  submit(2, url, download_params("twice", dir.file("twice"), "", reference_md5(bytes)));
+  ASSERT_TRUE(sink.waitForResults(2, std::chrono::seconds(30)));
+  EXPECT_EQ(VemoSDKHttp::kStatusBadParameter, only_result(2).status());
+  EXPECT_EQ(200, only_result(1).status());
+  EXPECT_EQ(bytes, read(dir.file("twice")));
 }
 
 TEST_F(DownloadSchedulingTest, TheSpeedLimitHoldsTheAverage) {
