@@ -53,6 +53,10 @@ void DownloadTaskInfo::postEarlyFailure(int status, const std::string& msg) {
 
 bool DownloadTaskInfo::prepareHead(const TransferSettings& settings) {
   easy.reset(curl_easy_init());
+  // The request's own headers (a server may need them: authorisation, a
+  // signed token), without the range, which would make the answer describe
+  // the slice instead of the whole file.
+  sentHeaders = without_range_headers(headers.get());
   if (!easy || !append_header(sentHeaders, "Accept-Encoding:identity")) {
     std::fputs("init curl failed\n", stderr);
     postEarlyFailure(kStatusCurlInit, "curl init failed");
@@ -131,7 +135,9 @@ bool DownloadTaskInfo::prepareDownload(CurlEasy handle, const TransferSettings& 
   curl_easy_setopt(curl, CURLOPT_FAILONERROR, 1L);
   curl_easy_setopt(curl, CURLOPT_MAXREDIRS, 30L);
   curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
-  curl_easy_setopt(curl, CURLOPT_ACCEPT_ENCODING, "");
+  // A range of an encoded answer is a slice of the encoded bytes, which
+  // neither decodes alone nor continues the file: a resume asks for none.
+  curl_easy_setopt(curl, CURLOPT_ACCEPT_ENCODING, resuming_ ? "identity" : "");
   curl_easy_setopt(curl, CURLOPT_HTTP_CONTENT_DECODING, 1L);
   curl_easy_setopt(curl, CURLOPT_BUFFERSIZE, settings.bufferSize);
   curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS,

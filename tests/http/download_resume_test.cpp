@@ -44,6 +44,11 @@ TEST_F(DownloadResumeTest, APartialFileContinuesOrStartsAgainAsTheServerAnswers)
       {"file longer than the range", "", head + junk, "Range: bytes=" + n + "-", "", 206, "bytes=700000-"},
       {"file shorter than the range", "", head.substr(0, 1000), "Range: bytes=" + n + "-", "", 200, ""},
       {"file already whole", "", bytes, "Range: bytes=" + std::to_string(bytes.size()) + "-", "", 200, ""},
+      // The pre-check carries the request's own headers: its validator is seen.
+      {"server needs the request's header", "&etag=v2&need_header=X-Client", junk, "Range: bytes=" + n + "-", "v1",
+       200, ""},
+      // A slice of the compressed file would not decode: the range is asked for unencoded.
+      {"server compresses when allowed", "&gzip=1", head, "Range: bytes=" + n + "-", "", 206, "bytes=700000-"},
   };
   int64_t id = 1;
   for (const Case& c : cases) {

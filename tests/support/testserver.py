@@ -13,6 +13,10 @@ If-Range, and misbehaves on request through query parameters:
   wrong_length=N     announce N as Content-Length (the body stays as it is)
   etag=TEXT          announce TEXT as the ETag instead of the computed one
   group=NAME         also count the request in the statistics of group NAME
+  need_header=NAME   answer 401 to a request (HEAD too) without header NAME
+  gzip=1             when the request accepts gzip, the file is sent gzip
+                     encoded and ranges count bytes of the encoded file (as
+                     a server that compresses before slicing does)
 
 Control endpoints under /_/:
   /_/stats           JSON: {"active", "max_active", "requests": [...]};
@@ -51,7 +55,9 @@ import base64
 import email.parser
 import email.policy
 import email.utils
+import gzip
 import hashlib
+import io
 import json
 import os
 import shutil
@@ -256,10 +262,18 @@ class Handler(BaseHTTPRequestHandler):
         if not local.startswith(self.server.root) or not os.path.isfile(local):
             self._send_small(404, "<html><body>not found</body></html>", "text/html")
             return
+        if "need_header" in query and self.headers.get(query["need_header"]) is None:
+            self._send_small(401, "<html><body>unauthorised</body></html>", "text/html")
+            return
         st = os.stat(local)
         size = st.st_size
         etag = query.get("etag") or file_etag(local, st)
         last_modified = email.utils.formatdate(st.st_mtime, usegmt=True)
+        encoded = None
+        if query.get("gzip") and "gzip" in (self.headers.get("Accept-Encoding") or ""):
+            with open(local, "rb") as f:
+                encoded = gzip.compress(f.read(), mtime=0)
+            size = len(encoded)
 
         range_header = self.headers.get("Range")
         wanted = parse_range(range_header, size) if range_header else None
@@ -281,6 +295,8 @@ class Handler(BaseHTTPRequestHandler):
         self.send_header("Content-Type", PAGE_TYPES.get(os.path.splitext(local)[1].lower(),
                                                         "application/octet-stream"))
         self.send_header("Accept-Ranges", "bytes")
+        if encoded is not None:
+            self.send_header("Content-Encoding", "gzip")
         self.send_header("ETag", etag)
         self.send_header("Last-Modified", last_modified)
         if wanted:
@@ -297,7 +313,7 @@ class Handler(BaseHTTPRequestHandler):
         drop_after = int(query["drop_after"]) if "drop_after" in query else None
         sent = 0
         began = time.monotonic()
-        with open(local, "rb") as f:
+        with (io.BytesIO(encoded) if encoded is not None else open(local, "rb")) as f:
             f.seek(start)
             while sent < length:
                 piece = min(CHUNK, length - sent)
