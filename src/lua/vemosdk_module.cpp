@@ -20,6 +20,7 @@
 #include "lua/vemosdk_probe_functions.h"
 #include "lua/vemosdk_process_functions.h"
 #include "lua/vemosdk_system_functions.h"
+#include "lua/vemosdk_vendor_functions.h"
 #include "lua/vemosdk_webview_functions.h"
 
 #include <lua.hpp>
@@ -151,9 +152,9 @@ const luaL_Reg kVemosdkFunctions[] = {
     {"system_ms", LuaCore::systemMs},
     {"copy_clipboard", LuaCore::copyClipboard},
     // vendors and QR bitmaps
-    {"vendor_cast", notAvailable},
-    {"vendor_sync_call", notAvailable},
-    {"vendor_async_call", notAvailable},
+    {"vendor_cast", LuaVendor::vendorCast},
+    {"vendor_sync_call", LuaVendor::vendorSyncCall},
+    {"vendor_async_call", LuaVendor::vendorAsyncCall},
     {"qrcode_gen_bmp", LuaQrcode::qrcodeGenBmp},
     // SDK information
     {"sdkinfo_get_version_name", LuaCore::sdkinfoGetVersionName},

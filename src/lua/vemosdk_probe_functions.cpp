@@ -4,12 +4,15 @@
 
 #include <lua.hpp>
 
+#include <cstdlib>
+#include <memory>
 #include <optional>
 #include <string>
 
 #include "core/keystore/device_id.h"
 #include "crash/probes/machine_identity.h"
 #include "crash/probes/system_probes.h"
+#include "vendor/vendor_security.h"
 
 namespace VemoSDK::LuaProbes {
 
@@ -29,6 +32,13 @@ int pushNumber(lua_State* L, std::uint64_t value) {
   return 1;
 }
 
+// A malloc'd text, freed once pushed; nil for null.
+void pushOwned(lua_State* L, char* text) {
+  std::unique_ptr<char, decltype(&std::free)> owned(text, &std::free);
+  if (text) lua_pushstring(L, text);
+  else lua_pushnil(L);
+}
+
 }  // namespace
 
 int sysinfo(lua_State* L) {
@@ -37,7 +47,11 @@ int sysinfo(lua_State* L) {
   lua_setfield(L, -2, "mac");
   pushString(L, vmsdk_get_device_id());
   lua_setfield(L, -2, "device_id");
-  // "security_token" and "mw" come from the security vendor; without one they stay nil.
+  // From the security DLL; nil without one.
+  pushOwned(L, vmsdk_security_get_token());
+  lua_setfield(L, -2, "security_token");
+  pushOwned(L, vmsdk_security_get_mw());
+  lua_setfield(L, -2, "mw");
   lua_pushinteger(L, static_cast<lua_Integer>(GetCurrentProcessId()));
   lua_setfield(L, -2, "pc_process_id");
   return 1;

@@ -35,6 +35,11 @@ VEMOSDK_EXPORT LPTOP_LEVEL_EXCEPTION_FILTER set_crash_callback(void (*callback)(
 // A report line "key: <text>" asked of callback at each capture; a key already
 // present keeps its first callback.
 VEMOSDK_EXPORT void set_fill_crash_log_ext_info_callback(const char* key, const char* (*callback)(const char* key));
+// Stores the host's security-check value for the vendor start-up: with the
+// value 1 a configuration without a "SECURITY" entry is reported.
+VEMOSDK_EXPORT void vemosdk_set_security_check(void* callback);
+// A plug-in DLL from the vendors folder ("vendors\<folder>\<file>.dll"), or null.
+VEMOSDK_EXPORT HMODULE vemosdk_load_vendor_dll(const char* folder, const char* file);
 // The opener of the `_vemosdk_winmutex` module (named mutexes for scripts).
 VEMOSDK_EXPORT int luaopen_winmutex(lua_State* L);
 

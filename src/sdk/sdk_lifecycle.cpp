@@ -2,6 +2,7 @@
 
 #include "core/debug_log.h"
 #include "core/file_utils.h"
+#include "core/json_ptr.h"
 #include "core/lua_task_queue.h"
 #include "core/sdk_context.h"
 #include "core/sdk_runtime.h"
@@ -12,6 +13,8 @@
 #include "http/network_state.h"
 #include "http/http.h"
 #include "lua/sdk_modules.h"
+#include "sdk/native_call_task.h"
+#include "vendor/vendor_proxy.h"
 
 #include <lua.hpp>
 
@@ -53,10 +56,19 @@ void startHardwareInfo() {
   VemoSDKHttp::set_network_state_source(hardware_network_state);
 }
 
+void ignoreVendorsDone(bool, int, std::string) {}
+
+// The built-in and plug-in vendors that the "sdks" entries name.
 void vemosdk_init_vendors() {
   vemo_debug_printf("init_vendor begin");
-  // TODO(vendor): build the "sdks" entries keyed by name
-  // (vemosdk_get_sdk_infos) and hand them to VemoSDKProxy::init_vendors.
+  setVendorStatPoster(post_stat_action);
+  VemoSDKContextPtr context = vemosdk_get_context();
+  VemoSDKHttp::JsonPtr entries(sdk_infos_of(context ? context->config.get() : nullptr));
+  if (!entries) {
+    vemo_debug_printf("init_vendors skip, sdk config parse faild! Not a valid array");
+    return;
+  }
+  VemoSDKProxy::getInstance()->init_vendors(entries.get(), ignoreVendorsDone);
 }
 
 void openLuaModules(lua_State* L) {
@@ -119,7 +131,7 @@ void initWithNative(HWND window, const char* app_version, const char* init_args)
 void deinit() {
   setOwnedLuaState(nullptr);
   vemosdk_delete_thread_pool();  // pending timers never fire
-  // TODO(vendor): delete VemoSDKProxy (each vendor gets beforeClear).
+  VemoSDKProxy::deleteInstance();  // each vendor gets beforeClear, then destroy
 }
 
 lua_State* createOwnedLuaState() {

@@ -51,7 +51,7 @@ TEST_F(VemosdkTable, HoldsEveryFunctionAndTheTwoSubTables) {
 
 TEST_F(VemosdkTable, FunctionsNotBuiltInFailWithNotAvailable) {
   const char* const calls[] = {
-      "_vemosdk.webview_call_js('x')", "_vemosdk.vendor_cast('x')",
+      "_vemosdk.webview_call_js('x')",
       "_vemosdk.modal_close()",
   };
   for (const char* call : calls) {

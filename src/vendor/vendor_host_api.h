@@ -1,0 +1,5 @@
+#pragma once
+// The table of host functions every plug-in vendor receives.
+#include "vendor/vendor_interface.h"
+
+VendorHostApi makeVendorHostApi();
