@@ -8,7 +8,9 @@
 //
 // Every member a plug-in needs is defined here, inline, so a plug-in carries
 // its own copy and loads into launcher.exe and updater.exe alike; the
-// programs also export the classes. `init` is the host's alone: only the host
+// programs export the same members from their own definitions (a plug-in
+// may import them instead, from one program's import library, and then
+// loads into that program only). `init` is the host's alone: only the host
 // calls it.
 #include <windows.h>
 
@@ -17,10 +19,14 @@
 
 struct cJSON;
 
+// The programs define the members out of line and export them
+// (vendor_interface.cpp); a plug-in compiles the same bodies inline.
 #if defined(VEMOSDK_BUILDING_HOST)
 #define VEMOSDK_VENDOR_CLASS __declspec(dllexport)
+#define VEMOSDK_VENDOR_BODY(...) ;
 #else
 #define VEMOSDK_VENDOR_CLASS
+#define VEMOSDK_VENDOR_BODY(...) __VA_ARGS__
 #endif
 
 // The host functions a plug-in receives through setHostApi, right after it is
@@ -56,11 +62,11 @@ public:
   // Called by the vendor once its initialisation is over (or never).
   using InitCallback = void (*)(std::string vendor_key, bool result, int code, std::string message);
 
-  SDKProxyInterface() {}
-  SDKProxyInterface(const SDKProxyInterface&) {}
-  SDKProxyInterface(SDKProxyInterface&&) {}
-  SDKProxyInterface& operator=(const SDKProxyInterface&) { return *this; }
-  SDKProxyInterface& operator=(SDKProxyInterface&&) { return *this; }
+  SDKProxyInterface() VEMOSDK_VENDOR_BODY({})
+  SDKProxyInterface(const SDKProxyInterface&) VEMOSDK_VENDOR_BODY({})
+  SDKProxyInterface(SDKProxyInterface&&) VEMOSDK_VENDOR_BODY({})
+  SDKProxyInterface& operator=(const SDKProxyInterface&) VEMOSDK_VENDOR_BODY({ return *this; })
+  SDKProxyInterface& operator=(SDKProxyInterface&&) VEMOSDK_VENDOR_BODY({ return *this; })
 
   // Every operation runs on the Lua thread. meta: the JSON text of the
   // vendor's "meta" entry ("{}" when none). The result is not read.
@@ -77,21 +83,21 @@ public:
   virtual void setHostApi(VendorHostApi api) = 0;
 
 protected:
-  ~SDKProxyInterface() {}  // vendors are ended through SDKProxyBase::destroy
+  ~SDKProxyInterface() VEMOSDK_VENDOR_BODY({})  // vendors are ended through SDKProxyBase::destroy
 };
 
 class VEMOSDK_VENDOR_CLASS SDKProxyBase : public SDKProxyInterface {
 public:
-  SDKProxyBase() {}
-  SDKProxyBase(const SDKProxyBase& other) : SDKProxyInterface(other) {}
-  SDKProxyBase& operator=(const SDKProxyBase& other) {
+  SDKProxyBase() VEMOSDK_VENDOR_BODY({})
+  SDKProxyBase(const SDKProxyBase& other) VEMOSDK_VENDOR_BODY(: SDKProxyInterface(other) {})
+  SDKProxyBase& operator=(const SDKProxyBase& other) VEMOSDK_VENDOR_BODY({
     SDKProxyInterface::operator=(other);
     return *this;
-  }
-  virtual ~SDKProxyBase() {}
+  })
+  virtual ~SDKProxyBase() VEMOSDK_VENDOR_BODY({})
   // Ends the vendor after beforeClear; the base does nothing. A vendor that
   // owns itself deletes itself here.
-  virtual void destroy() {}
+  virtual void destroy() VEMOSDK_VENDOR_BODY({})
 
   // Host only: logs, then calls initVendor with the same values.
   void init(std::string meta, InitCallback on_init, SDKDelegate delegate);

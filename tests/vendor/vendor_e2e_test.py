@@ -4,9 +4,11 @@ updater.exe; a crash inside a vendor call is captured with a report that
 names the plug-in's module."""
 import glob
 import os
+import re
+import subprocess
 import unittest
 
-from vemo_e2e import ProgramFolder, main, tool_path
+from vemo_e2e import BUILD_DIR, ProgramFolder, main, tool_path
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 SYNC = ('vendor-e2e: sync {"flavour":"first","method":"HELLO","params":{"x":1},"meta":{"a":1},'
@@ -25,7 +27,26 @@ def vendor_folder(name):
     return folder
 
 
+# What a plug-in built against one program's import library imports: the
+# vendor classes' members and virtual tables.
+CLASS_EXPORTS = ["_ZN13VemoSDKVendor17SDKProxyInterfaceC2Ev", "_ZN13VemoSDKVendor17SDKProxyInterfaceaSERKS0_",
+                 "_ZN13VemoSDKVendor12SDKProxyBaseC2Ev", "_ZN13VemoSDKVendor12SDKProxyBaseC2ERKS0_",
+                 "_ZN13VemoSDKVendor12SDKProxyBaseD0Ev", "_ZN13VemoSDKVendor12SDKProxyBaseD2Ev",
+                 "_ZN13VemoSDKVendor12SDKProxyBaseaSERKS0_", "_ZN13VemoSDKVendor12SDKProxyBase7destroyEv",
+                 "_ZTVN13VemoSDKVendor17SDKProxyInterfaceE", "_ZTVN13VemoSDKVendor12SDKProxyBaseE",
+                 "vemosdk_set_security_check", "vemosdk_load_vendor_dll"]
+
+
 class VendorEndToEnd(unittest.TestCase):
+    def test_both_programs_export_the_vendor_classes(self):
+        for program in ("launcher.exe", "updater.exe"):
+            dump = subprocess.run(["i686-w64-mingw32-objdump", "-p", os.path.join(BUILD_DIR, "bin", program)],
+                                  capture_output=True, text=True, check=True).stdout
+            names = set(re.findall(r"\]\s+(\S+)$", dump, re.M))
+            for name in CLASS_EXPORTS:
+                self.assertIn(name, names, program)
+            self.assertTrue(any("SDKProxyBase4init" in n for n in names), program)
+
     def test_the_same_plugin_answers_in_both_programs(self):
         for program in ("launcher.exe", "updater.exe"):
             with self.subTest(program=program), vendor_folder("vendor_" + program.split(".")[0]) as folder:
