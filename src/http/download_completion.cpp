@@ -108,7 +108,9 @@ void DownloadTaskInfo::finishDownload(int status) {
     host_.releaseSlot(taskId_, kStatusRangeMismatch);
     return;
   }
-  if (!file_.close() && is_success(status)) status = CURLE_WRITE_ERROR;
+  // A finished file stays open, so nobody writes it, until it is renamed.
+  if (!file_.finishWrites() && is_success(status)) status = CURLE_WRITE_ERROR;
+  if (callbackId == 0 || !is_success(status)) file_.close();
   if (callbackId == 0) {
     host_.releaseSlot(taskId_, status);
     return;
@@ -138,6 +140,7 @@ void DownloadTaskInfo::finishChecked(int status, const std::string& streamed_md5
       status = kStatusRenameFailed;
     }
   }
+  file_.close();
   postFinal(status, is_success(status), {});
   host_.releaseSlot(taskId_, status);
 }

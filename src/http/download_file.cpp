@@ -3,16 +3,14 @@
 #include <algorithm>
 
 namespace VemoSDKHttp {
-DownloadFile::FileHandle DownloadFile::open_for_writing(const std::wstring& path, DWORD disposition, DWORD& error) {
+vemo::UniqueHandle DownloadFile::open_for_writing(const std::wstring& path, DWORD disposition, DWORD& error) {
   // Readers (a second launcher, a virus scanner) may look at the file while
-  // it grows; the rename after the checks needs delete access to be shared.
-  HANDLE handle = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                              nullptr, disposition, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-  if (handle == INVALID_HANDLE_VALUE) {
-    error = GetLastError();
-    return nullptr;
-  }
-  return FileHandle(handle);
+  // it grows, and the rename after the checks needs delete access shared;
+  // another writer (a second download of the same file) is refused.
+  vemo::UniqueHandle handle(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                                        disposition, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+  if (!handle) error = GetLastError();
+  return handle;
 }
 
 bool DownloadFile::openFresh(const std::wstring& path, DWORD& error) {
@@ -26,7 +24,7 @@ bool DownloadFile::openFresh(const std::wstring& path, DWORD& error) {
 
 DownloadFile::Resume DownloadFile::openAt(const std::wstring& path, int64_t offset, DWORD& error) {
   close();
-  FileHandle file = open_for_writing(path, OPEN_ALWAYS, error);
+  vemo::UniqueHandle file = open_for_writing(path, OPEN_ALWAYS, error);
   if (!file) return Resume::kFailed;
   HANDLE handle = file.get();
   LARGE_INTEGER size{};
@@ -69,6 +67,8 @@ size_t DownloadFile::write(const void* data, size_t length) {
   pending_.insert(pending_.end(), bytes, bytes + length);
   return length;
 }
+
+bool DownloadFile::finishWrites() { return isOpen() && flush() && !failed_; }
 
 bool DownloadFile::flush() {
   if (pending_.empty()) return true;

@@ -2,8 +2,10 @@
 // The file one download writes into: created from byte 0, or opened at the
 // offset a resumed download continues from. Writes are gathered into large
 // blocks (libcurl hands over 16 KiB at a time, and every write is a system
-// call); the file always holds a prefix of the download. Owned by its
-// download record.
+// call); the file always holds a prefix of the download. Nobody else may
+// write it while it is open (readers may look), so a digest taken from the
+// written bytes is the file's; it stays open through the checks and the
+// rename. Owned by its download record.
 #include <windows.h>
 
 #include <cstddef>
@@ -12,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "core/raii.h"
 #include "http/stream_digest.h"
 
 namespace VemoSDKHttp {
@@ -40,25 +43,22 @@ public:
 
   // Bytes taken (fewer on a disk error).
   size_t write(const void* data, size_t length);
+  // Writes what is gathered and keeps the file open; false on a disk error.
+  bool finishWrites();
   // False when the file was open and its bytes could not all be written.
   bool close();
-  bool isOpen() const { return handle_ != nullptr; }
+  bool isOpen() const { return static_cast<bool>(handle_); }
   const std::wstring& path() const { return path_; }
 
 private:
-  struct HandleCloser {
-    void operator()(HANDLE handle) const { CloseHandle(handle); }
-  };
-  // The open file; null when none is open.
-  using FileHandle = std::unique_ptr<void, HandleCloser>;
-  static FileHandle open_for_writing(const std::wstring& path, DWORD disposition, DWORD& error);
+  static vemo::UniqueHandle open_for_writing(const std::wstring& path, DWORD disposition, DWORD& error);
 
   static constexpr size_t kBlockSize = 1 << 20;
   static constexpr size_t kMaxDigestBacklog = 8;  // blocks
   bool flush();
   bool writeThrough(const char* data, size_t length);
 
-  FileHandle handle_;
+  vemo::UniqueHandle handle_;  // null when none is open
   std::vector<char> pending_;  // taken, not yet written
   std::shared_ptr<StreamDigest> digest_;
   std::wstring path_;

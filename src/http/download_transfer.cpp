@@ -123,11 +123,13 @@ bool DownloadTaskInfo::prepareDownload(CurlEasy handle, const TransferSettings& 
     postEarlyFailure(kStatusOpenFailed, msg);
     return false;
   }
-  // A file written from byte 0 is hashed as it arrives; a resumed one is read
-  // back whole once it is complete.
-  if (!resuming_ && !checksum_.empty() && callbackId != 0) {
+  // The file is hashed as it arrives; a resumed one's part already there is
+  // read from disk first, in the digest's order.
+  if (!checksum_.empty() && callbackId != 0) {
     TransferHost& host = host_;
-    file_.attachDigest(std::make_shared<StreamDigest>(host.checkWorkers(), [&host] { host.wakeTransfers(); }));
+    auto digest = std::make_shared<StreamDigest>(host.checkWorkers(), [&host] { host.wakeTransfers(); });
+    if (resuming_) digest->feedFromFile(file_.path(), resumeOffset_);
+    file_.attachDigest(std::move(digest));
   }
 
   // While a limit holds, small reads keep the pacing even.

@@ -1,5 +1,10 @@
 #include "http/stream_digest.h"
 
+#include <windows.h>
+
+#include <algorithm>
+
+#include "core/raii.h"
 #include "core/string_utils.h"
 
 namespace VemoSDKHttp {
@@ -31,15 +36,41 @@ void StreamDigest::feed(std::vector<char> block) {
   });
 }
 
+void StreamDigest::feedFromFile(const std::wstring& path, int64_t length) {
+  ++backlog_;
+  post([this, path, length] {
+    // Shared with the download's own handle, which writes past `length` only.
+    vemo::UniqueHandle file(CreateFileW(path.c_str(), GENERIC_READ,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                        OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    std::vector<char> chunk(1 << 20);
+    int64_t left = length;
+    while (file && left > 0) {
+      DWORD got = 0;
+      DWORD want = static_cast<DWORD>(std::min<int64_t>(left, static_cast<int64_t>(chunk.size())));
+      if (!ReadFile(file.get(), chunk.data(), want, &got, nullptr) || got == 0) break;
+      vemo_md5_update(&context_, chunk.data(), got);
+      left -= got;
+    }
+    if (left > 0) failed_ = true;
+    size_t remaining = --backlog_;
+    size_t below = wake_below_;
+    if (below != 0 && remaining < below && wake_below_.exchange(0) != 0 && wake_) wake_();
+  });
+}
+
 void StreamDigest::restart() {
-  post([this] { vemo_md5_init(&context_); });
+  post([this] {
+    vemo_md5_init(&context_);
+    failed_ = false;
+  });
 }
 
 void StreamDigest::finish(std::function<void(const std::string& md5)> then) {
   post([this, then = std::move(then)] {
     unsigned char digest[16];
     vemo_md5_finish(&context_, digest);
-    then(to_hex_string(digest, sizeof digest));
+    then(failed_ ? std::string() : to_hex_string(digest, sizeof digest));
   });
 }
 

@@ -5,6 +5,7 @@
 // they were given. The download thread feeds; the result goes to finish's
 // callback on a check thread.
 #include <atomic>
+#include <cstdint>
 #include <deque>
 #include <functional>
 #include <memory>
@@ -25,9 +26,13 @@ public:
 
   // The next bytes of the file, in order.
   void feed(std::vector<char> block);
+  // The first `length` bytes of the file at path, read from disk: the part a
+  // resumed download already holds, hashed before what arrives after it.
+  void feedFromFile(const std::wstring& path, int64_t length);
   // The file is written from byte 0 again.
   void restart();
-  // After every block fed so far: `then` with the 32 lowercase hex digits.
+  // After every block fed so far: `then` with the 32 lowercase hex digits,
+  // or "" when a part could not be read from disk.
   void finish(std::function<void(const std::string& md5)> then);
   // Whether the writer should wait: more than `limit` blocks are not hashed
   // yet. A true answer arranges the wake call for when it may go on.
@@ -46,6 +51,7 @@ private:
   std::atomic<size_t> backlog_{0};  // blocks fed and not hashed yet
   std::atomic<size_t> wake_below_{0};  // 0: nobody waits
   VemoMd5Context context_;  // used by one step at a time
+  bool failed_ = false;  // likewise
 };
 
 }  // namespace VemoSDKHttp

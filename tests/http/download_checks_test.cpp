@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include "core/text_convert.h"
 #include "http/http_result_code.h"
 
 namespace vemo::test {
@@ -147,6 +148,25 @@ TEST_F(DownloadChecksTest, ACallbackIdOfZeroGetsNothingPosted) {
   EXPECT_EQ(bytes, read(dir.file("quiet.part")));
   EXPECT_TRUE(sink.results().empty());
   EXPECT_TRUE(sink.events().empty());
+}
+
+TEST_F(DownloadChecksTest, NobodyElseWritesTheFileWhileItDownloads) {
+  const std::string bytes = test_bytes(1024 * 1024, 41);
+  const std::string url = served.add("held.bin", bytes);
+  const std::string file = dir.file("held.part");
+  submit(1, url + "&rate=400000", download_params("first", file, dir.file("held.bin"), reference_md5(bytes)));
+  // Another writer, sharing everything itself, is refused while the download runs.
+  HANDLE other = CreateFileW(utf8_to_wstring(file).c_str(), GENERIC_WRITE,
+                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0, nullptr);
+  EXPECT_EQ(INVALID_HANDLE_VALUE, other);
+  if (other != INVALID_HANDLE_VALUE) CloseHandle(other);
+  // So is a second download given the same temporary file.
+  submit(2, url, download_params("second", file, dir.file("other.bin"), reference_md5(bytes)));
+  ASSERT_TRUE(sink.waitForResults(2, std::chrono::seconds(30)));
+  EXPECT_EQ(VemoSDKHttp::kStatusOpenFailed, only_result(2).status());
+  EXPECT_EQ(200, only_result(1).status());
+  EXPECT_EQ(bytes, read(dir.file("held.bin")));
+  EXPECT_FALSE(file_exists(dir.file("other.bin")));
 }
 
 }  // namespace
