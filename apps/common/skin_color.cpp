@@ -20,3 +20,9 @@ COLORREF parse_hex_color(const char* text) {
   }
   return RGB(channel[0], channel[1], channel[2]);
 }
+
+const char* skin_text(const cJSON* root, const char* key) {
+  const cJSON* item = cJSON_GetObjectItemCaseSensitive(root, key);
+  if (!cJSON_IsString(item) || !item->valuestring || !item->valuestring[0]) return nullptr;
+  return item->valuestring;
+}

@@ -7,18 +7,7 @@
 #include <cstdio>
 #include <memory>
 
-namespace {
-
 using JsonTree = std::unique_ptr<cJSON, decltype(&cJSON_Delete)>;
-
-// The key's text when it is a non-empty string, else null.
-const char* skin_text(const cJSON* root, const char* key) {
-  const cJSON* item = cJSON_GetObjectItemCaseSensitive(root, key);
-  if (!cJSON_IsString(item) || !item->valuestring || !item->valuestring[0]) return nullptr;
-  return item->valuestring;
-}
-
-}  // namespace
 
 SkinReading read_updater_skin(const cJSON* root) {
   SkinReading reading;

@@ -3,6 +3,7 @@
 #include "launcher_config.h"
 #include "launcher_state.h"
 #include "launcher_window.h"
+#include "notification_window.h"
 #include "process_launch.h"
 #include "tray_icon.h"
 
@@ -10,7 +11,6 @@
 #include "core/debug_log.h"
 #include "core/path_utils.h"
 #include "core/text_convert.h"
-#include "lua/lua_not_available.h"
 #include "lua/sdk_modules.h"
 #include "sdk/exports.h"
 
@@ -45,6 +45,22 @@ int open_install_directory(lua_State*) {
   if (!item) return 0;
   SHOpenFolderAndSelectItems(item, 0, nullptr, 0);
   ILFree(item);
+  return 0;
+}
+
+int create_notification(lua_State* L) {
+  const char* message = luaL_optstring(L, 1, "");
+  const char* button = luaL_optstring(L, 2, "");
+  const char* language = luaL_optstring(L, 3, "");
+  HINSTANCE instance = launcher_state().instance;
+  // The clicks come later, on the state's main thread: a coroutine may be gone by then.
+  create_notification_window(VemoSDK::mainThreadOf(L), instance ? instance : GetModuleHandleW(nullptr), message,
+                             button, language);
+  return 0;
+}
+
+int destroy_notification(lua_State*) {
+  destroy_notification_window();
   return 0;
 }
 
@@ -87,8 +103,7 @@ int shutdown_for_updater(lua_State*) {
   return 0;
 }
 
-// The module's functions, in table order. The download notification window
-// is not part of this build.
+// The module's functions, in table order.
 const luaL_Reg kLauncherFunctions[] = {
     {"show_main_window", show_main_window},
     {"get_version", get_version},
@@ -96,8 +111,8 @@ const luaL_Reg kLauncherFunctions[] = {
     {"open_install_directory", open_install_directory},
     {"launch_process", lua_launch_process},
     {"is_game_running", lua_is_game_running},
-    {"create_notification_window", vemo_lua_not_available},
-    {"destroy_notification_window", vemo_lua_not_available},
+    {"create_notification_window", create_notification},
+    {"destroy_notification_window", destroy_notification},
     {"hide_to_tray", hide_to_tray},
     {"set_close_action", set_close_action},
     {"set_tray_menu_text", set_tray_menu_text},

@@ -1,29 +1,9 @@
 #pragma once
-// The pictures of the updater's window, read whole from the program folder
-// and decoded from memory, so that no picture file stays open while the
-// updater replaces files. UI thread only.
-#include "core/com_ptr.h"
-
-#include <windows.h>
-#include <objidl.h>  // before gdiplus.h, which needs it under WIN32_LEAN_AND_MEAN
-#include <gdiplus.h>
+// The pictures of the updater's window. UI thread only.
+#include "skin_image.h"
 
 #include <memory>
 #include <string>
-
-// A decoded picture and the memory stream GDI+ keeps reading it from.
-class SkinImage {
-public:
-  // Null when the file cannot be read or decoded.
-  static std::unique_ptr<SkinImage> load(const std::wstring& path);
-
-  Gdiplus::Image* get() const { return image_.get(); }
-  SIZE size() const;
-
-private:
-  vemo::ComPtr<IStream> stream_;  // declared first: the image goes before its stream
-  std::unique_ptr<Gdiplus::Image> image_;
-};
 
 struct SkinImages {
   std::unique_ptr<SkinImage> background;  // "window_background.jpg"
@@ -39,6 +19,3 @@ struct SkinImages {
   void load(const std::wstring& program_dir);
   void release();
 };
-
-// The picture of an optional image, or null.
-inline Gdiplus::Image* image_of(const std::unique_ptr<SkinImage>& image) { return image ? image->get() : nullptr; }

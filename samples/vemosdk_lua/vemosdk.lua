@@ -26,7 +26,20 @@ local function on_async_call(id, json, buffer)
   end
 end
 
+-- Native code asks for a module function: "FOREIGN_NATIVE_CALL", the
+-- module name, the function name and its arguments.
+local function native_call(module_name, function_name, ...)
+  local ok, module = pcall(require, module_name)
+  local fn = ok and type(module) == "table" and module[function_name]
+  if type(fn) ~= "function" then
+    _vemosdk.log("vemosdk.lua: no function " .. tostring(module_name) .. "." .. tostring(function_name))
+    return
+  end
+  fn(...)
+end
+
 local function dispatch(name, ...)
+  if name == "FOREIGN_NATIVE_CALL" then return native_call(...) end
   local handler = _vemosdk.get_register_cb(name)
   if handler then
     handler(...)
@@ -55,5 +68,9 @@ function M.tick_count()
 end
 
 _vemosdk.register_cb("ASYNC_CALL", on_async_call)
+-- The native side decodes the JSON arguments of its calls with this.
+_vemosdk.register_cb("FOREIGN_JSON_DECODE", function(text)
+  return _vemosdk_lua_cjson.decode(text)
+end)
 
 return M

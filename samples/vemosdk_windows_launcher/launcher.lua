@@ -35,6 +35,9 @@ function M.check_for_launcher_update()
         update.hand_over_to_updater()
       else
         _vemosdk.log("launcher.lua: the new files are applied at the next start")
+        -- Its button starts the game (launcher_tools.launch_game).
+        _launcher.create_notification_window("The update has been downloaded: the game is ready to play.",
+                                             "Start game", "en")
       end
     end)
     if not asked then page.set_progress("No update server is configured", 0, 0, true) end

@@ -70,11 +70,20 @@ void release_tick_function(lua_State* L) {
 }
 
 void run_lua_chunk(lua_State* L, const char* text, size_t length, const char* chunk_name) {
+  run_lua_chunk_with_texts(L, text, length, chunk_name, {});
+}
+
+void run_lua_chunk_with_texts(lua_State* L, const char* text, size_t length, const char* chunk_name,
+                              std::initializer_list<std::string_view> arguments) {
   StackGuard guard(L);
   lua_pushcfunction(L, lua_error_traceback);
   int handler = lua_gettop(L);
   int status = luaL_loadbuffer(L, text, length, chunk_name);
-  if (status == LUA_OK) status = lua_pcall(L, 0, 0, handler);
+  if (status == LUA_OK) {
+    if (!lua_checkstack(L, static_cast<int>(arguments.size()))) return;
+    for (std::string_view argument : arguments) lua_pushlstring(L, argument.data(), argument.size());
+    status = lua_pcall(L, static_cast<int>(arguments.size()), 0, handler);
+  }
   if (status != LUA_OK) {
     const char* message = lua_tostring(L, -1);
     std::printf("%s", message ? message : "(error object is not a string)");

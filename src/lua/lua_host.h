@@ -3,6 +3,8 @@
 // precompiled tick of the scripts, protected chunk runs and the message
 // handler that reports and prints Lua errors. UI thread only.
 #include <cstddef>
+#include <initializer_list>
+#include <string_view>
 
 struct lua_State;
 
@@ -17,6 +19,10 @@ void release_tick_function(lua_State* L);
 
 // Loads and runs a chunk under lua_error_traceback; errors are printed.
 void run_lua_chunk(lua_State* L, const char* text, size_t length, const char* chunk_name);
+// The same with texts the chunk receives as its arguments ("..."): a text
+// from outside is handed over as a value, never pasted into the source.
+void run_lua_chunk_with_texts(lua_State* L, const char* text, size_t length, const char* chunk_name,
+                              std::initializer_list<std::string_view> arguments);
 
 // Message handler: reports the error (vemosdk_on_lua_error), prints it and
 // leaves the message with its traceback on the stack.

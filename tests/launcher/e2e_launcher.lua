@@ -3,7 +3,8 @@
 -- the program folder: show.flag shows the main window, fail.flag makes the
 -- next tick raise an error, restart.flag restarts the launcher, exit.flag
 -- makes closing the window end the launcher, notification.flag shows a
--- local notification of the request it holds. Each start
+-- local notification of the request it holds, notice.flag opens the
+-- download notification window with its text as the message. Each start
 -- adds a line to starts.txt. With linger_at_exit.dll beside it, the
 -- launcher's exit takes a while, as a real one's does while it tears down.
 local sdk = require 'vemosdk_lua.vemosdk'
@@ -50,6 +51,12 @@ sdk.tick = function()
   local notification = take_flag_text("notification.flag")
   if notification then
     print("e2e: notification " .. tostring(_vemosdk.add_local_notification(notification)))
+  end
+  local notice = take_flag_text("notice.flag")
+  if notice then
+    _vemosdk.open_log(true)  -- the window and launcher_tools say what they do in the debug log
+    _launcher.create_notification_window(notice, "Start game", "en")
+    print("e2e: notice shown")
   end
   if take_flag("show.flag") then
     _launcher.show_main_window()

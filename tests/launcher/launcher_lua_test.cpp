@@ -79,9 +79,4 @@ TEST_F(LauncherLua, CloseActionDefaultsToTray) {
   EXPECT_EQ(CloseAction::kHideToTray, launcher_state().close_action);
 }
 
-TEST_F(LauncherLua, NotificationWindowIsNotPartOfThisBuild) {
-  EXPECT_NE(std::string::npos,
-            run("return select(2, pcall(_launcher.create_notification_window, 'm', 'b', 'en'))").find("not available"));
-}
-
 }  // namespace

@@ -2,7 +2,7 @@
 // as one line of JSON, for the end-to-end tests:
 //   window_probe <class> <title> [--child <id>] [--post <message>] [--click 1] [--click-at <x>,<y>]
 // {"found":true,"visible":true,"window":{"left":..,"top":..,"width":..,"height":..},
-//  "client":{"width":..,"height":..},"child":{"found":true,"visible":..,"left":..,"top":..,"width":..,"height":..}}
+//  "client":{"width":..,"height":..},"work_area":{...},"foreground_class":"<class of the foreground window>","child":{"found":true,"visible":..,"left":..,"top":..,"width":..,"height":..}}
 // child coordinates are in the parent's client area; the child is a direct
 // child with that id or, failing that, the first descendant with it. --post
 // sends the message (wParam 0, lParam 0) after looking; --click presses the
@@ -90,6 +90,11 @@ int wmain(int argc, wchar_t** argv) {
   std::string json = "{\"found\":true,\"visible\":";
   json += IsWindowVisible(window) ? "true" : "false";
   json += ",\"window\":{" + rect_json(frame) + "},\"client\":{" + rect_json(client) + "}";
+  RECT area;
+  if (SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0)) json += ",\"work_area\":{" + rect_json(area) + "}";
+  char foreground_class[128] = "";
+  if (HWND foreground = GetForegroundWindow()) GetClassNameA(foreground, foreground_class, sizeof foreground_class);
+  json += ",\"foreground_class\":\"" + std::string(foreground_class) + "\"";
   HWND child = nullptr;
   if (child_id >= 0) {
     child = find_child(window, child_id);
