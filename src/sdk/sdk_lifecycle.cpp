@@ -15,6 +15,7 @@
 #include "lua/sdk_modules.h"
 #include "sdk/native_call_task.h"
 #include "vendor/vendor_proxy.h"
+#include "webview/webview_stat_sink.h"
 
 #include <lua.hpp>
 
@@ -57,6 +58,15 @@ void startHardwareInfo() {
 }
 
 void ignoreVendorsDone(bool, int, std::string) {}
+
+// Web view statistics records reach the scripts as stat commit events,
+// with the network state the download engine reads.
+void startWebViewStats() {
+  setWebViewNetworkStateSource(VemoSDKHttp::current_network_state);
+  setWebViewStatSink([](const char* event, const char* action, JsonObject* params) {
+    return post_stat_event(event, action, params);
+  });
+}
 
 // The built-in and plug-in vendors that the "sdks" entries name.
 void vemosdk_init_vendors() {
@@ -113,6 +123,7 @@ void initWithArgs(lua_State* L, HWND window, const char* app_version, const char
   buildContext(window, app_version, init_args);
   startHttp();
   startHardwareInfo();
+  startWebViewStats();
   vemosdk_init_vendors();
   if (L) openLuaModules(L);
 }

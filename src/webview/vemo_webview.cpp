@@ -196,6 +196,7 @@ void VemoWebView::onController(HRESULT result, std::shared_ptr<WebEngine::Contro
   reportCreated(true, 0, "");
   state_ = kWebViewReady;
   loadUrl(currentUrl_);
+  stats_.setInitCost(startTimeMs_, system_clock_ms());
 }
 
 void VemoWebView::takeController(std::shared_ptr<WebEngine::Controller> controller) {
@@ -257,7 +258,7 @@ void VemoWebView::registerHandlers() {
     if (VemoWebView* host = live(serial, "Network.loadingFailed")) host->onLoadingFailed(params);
   }));
   tokens_.push_back(webview_->addDevToolsEventHandler("Console.messageAdded", [serial](const std::string& params) {
-    if (live(serial, "Console.messageAdded")) vemo_debug_printf("wv===>console: %s\n", params.c_str());
+    if (VemoWebView* host = live(serial, "Console.messageAdded")) host->stats_.onConsoleMessage(params);
   }));
 }
 
@@ -266,6 +267,7 @@ void VemoWebView::reportCreated(bool ok, int64_t code, const char* message) {
   if (listener_) listener_->onWebViewCreated(ok);
   vemo_debug_printf("wv===>webview.init.end ok:%d code:%lld msg:%s\n", ok ? 1 : 0, static_cast<long long>(code),
                     message);
+  stats_.onInitEnd(ok, code, message ? message : "");
 }
 
 void VemoWebView::fail(int32_t state, int64_t code, const char* message) {

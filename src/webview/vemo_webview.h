@@ -9,6 +9,7 @@
 #include "webview/live_webview_hosts.h"
 #include "webview/vemo_webview_listener.h"
 #include "webview/webview_json.h"
+#include "webview/webview_load_stats.h"
 #include "webview/webview_page_data.h"
 #include "webview/webview_user_data_folder.h"
 
@@ -80,6 +81,7 @@ public:
   const WebViewPageData& pageData() const { return *pageData_; }
   const std::wstring& userAgent() const { return userAgent_; }
   HWND pageWindow() const;  // the child window the page is painted into, or null
+  const WebViewLoadStats& stats() const { return stats_; }
 
 private:
   void preInitWebView();
@@ -130,6 +132,7 @@ private:
   std::string entryUrl_;
   bool entryDone_ = false;
   std::unique_ptr<WebViewPageData> pageData_;
+  WebViewLoadStats stats_;
   std::unique_ptr<WebViewUserDataFolder> userDataFolders_;
 };
 

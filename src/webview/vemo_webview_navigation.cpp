@@ -105,6 +105,7 @@ void VemoWebView::onPageStart(const std::string& uri) {
   postPageEvent(&currentUrl_, 0, nullptr);
   hookPageStarted();
   int64_t now = system_clock_ms();
+  stats_.recordPageStart(currentUrl_, now);
   vemo_debug_printf("wv===>onPageStart, cost:%lld", static_cast<long long>(now - startTimeMs_));
   startTimeMs_ = now;
   if (listener_) listener_->onNavigationStarting();
@@ -147,6 +148,7 @@ void VemoWebView::onPageFinished(const WebEngine::NavigationCompletedArgs& args)
       }
     }
   }
+  stats_.onUrlLoaded(currentUrl_, ok);
   cJSON* data = cJSON_CreateObject();
   cJSON_AddStringToObject(data, "redirect_url", entryUrl_.c_str());
   cJSON_AddBoolToObject(data, "is_entry_url", isEntry);
@@ -155,7 +157,12 @@ void VemoWebView::onPageFinished(const WebEngine::NavigationCompletedArgs& args)
   postPageEvent(&reportedUrl_, 1, data);
   hookPageFinished(ok);
   vemo_debug_printf("wv===>onPageFinished, cost:%lld", static_cast<long long>(system_clock_ms() - startTimeMs_));
+  std::string timing = stats_.timingScript(startTimeMs_);
+  WebViewSerial serial = serial_;
   if (listener_) listener_->onNavigationCompleted(ok);
+  // The listener may have closed the page and this host with it.
+  if (!live(serial, "NavigationCompleted timing")) return;
+  if (webview_ && !timing.empty()) webview_->executeScript(timing, nullptr);
 }
 
 void VemoWebView::onLoadingFailed(const std::string& paramsJson) {

@@ -10,7 +10,9 @@
 #include "lua/vemosdk_module.h"
 #include "lua_values.h"
 #include "test_support.h"
+#include "core/json_object.h"
 #include "webview/webview_event_dispatcher.h"
+#include "webview/webview_stat_sink.h"
 
 #include <gtest/gtest.h>
 #include <lua.hpp>
@@ -320,3 +322,60 @@ TEST_F(BrowserTest, TheServerSeesTheUserAgent) {
 }
 
 }  // namespace
+
+// The statistics records a host sends, in order: the record name and its
+// parameters.
+struct StatRecord {
+  std::string action;
+  WebViewJson params;
+};
+std::vector<StatRecord>& statRecords() {
+  static std::vector<StatRecord> records;
+  return records;
+}
+bool keepStatRecord(const char* event, const char* action, JsonObject* params) {
+  EXPECT_STREQ(event, "sdk.lua.stat");
+  statRecords().push_back({action, WebViewJson(cJSON_Parse(params->print().c_str()))});
+  return true;
+}
+
+TEST_F(BrowserTest, APageLoadGivesItsRecordsWithTheServedTimings) {
+  statRecords().clear();
+  setWebViewStatSink(keepStatRecord);
+  // The server holds the page back 400 ms: the load's cost and the browser's
+  // own response time both include it.
+  page("slow.html", "<p>slow</p>");
+  std::string url = vemo::test::http_base_url() + "/webview/slow.html?delay=400";
+  open(url);
+  ASSERT_TRUE(pumpUntil([] { return statRecords().size() >= 3; })) << statRecords().size();
+  setWebViewStatSink(nullptr);
+
+  std::vector<StatRecord>& records = statRecords();
+  ASSERT_EQ(records.size(), 3u);
+  EXPECT_EQ(records[0].action, "webview.init.end");
+  EXPECT_TRUE(cJSON_IsTrue(cJSON_GetObjectItem(records[0].params.get(), "result")));
+  EXPECT_EQ(cJSON_GetObjectItem(records[0].params.get(), "wv_cost_time"), nullptr) << "no cost before the controller";
+
+  EXPECT_EQ(records[1].action, "webview.cost");
+  const cJSON* cost = records[1].params.get();
+  EXPECT_GE(cJSON_GetObjectItem(cost, "cost_time")->valuedouble, 400);
+  EXPECT_LT(cJSON_GetObjectItem(cost, "cost_time")->valuedouble, 30000);
+  EXPECT_TRUE(cJSON_IsFalse(cJSON_GetObjectItem(cost, "result")));
+  EXPECT_GT(cJSON_GetObjectItem(cost, "wv_cost_time")->valuedouble, 0);
+  EXPECT_STREQ(cJSON_GetObjectItem(cJSON_GetObjectItem(cost, "sub_params"), "url")->valuestring, url.c_str());
+
+  EXPECT_EQ(records[2].action, "webview.performance");
+  const cJSON* performance = records[2].params.get();
+  std::smatch timings;
+  std::string msg = cJSON_GetObjectItem(performance, "msg")->valuestring;
+  ASSERT_TRUE(std::regex_match(msg, timings, std::regex("t0=(\\d+)&t1=(\\d+)&t2=(\\d+)&wt=(\\d+)&ct=(-?\\d+)"))) << msg;
+  long long t0 = std::stoll(timings[1]), t1 = std::stoll(timings[2]), t2 = std::stoll(timings[3]),
+            wt = std::stoll(timings[4]);
+  EXPECT_GE(t0, 400) << msg;  // the response ended after the server's delay
+  EXPECT_LE(t0, t1) << msg;
+  EXPECT_LE(t1, t2) << msg;
+  EXPECT_GE(wt, t2) << msg;
+  EXPECT_STREQ(cJSON_GetObjectItem(cJSON_GetObjectItem(performance, "sub_params"), "url")->valuestring, url.c_str());
+  for (const StatRecord& record : records)
+    EXPECT_TRUE(cJSON_IsString(cJSON_GetObjectItem(record.params.get(), "net_type"))) << record.action;
+}
