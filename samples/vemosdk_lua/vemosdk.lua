@@ -73,4 +73,17 @@ _vemosdk.register_cb("FOREIGN_JSON_DECODE", function(text)
   return _vemosdk_lua_cjson.decode(text)
 end)
 
+-- Native code hands statistics (web view load times among them) to the
+-- scripts as calls of a module function with decoded JSON arguments; the
+-- sample has no statistics service and writes each record to the log.
+_vemosdk.register_cb("FOREIGN_JSON_DECODE", function(text)
+  return _vemosdk_lua_cjson.decode(text)
+end)
+
+_vemosdk.register_cb("FOREIGN_NATIVE_CALL", function(module, fn, event, labels, stats)
+  local action = type(stats) == "table" and stats.action or ""
+  _vemosdk.log(string.format("vemosdk.lua: %s.%s %s %s %s", tostring(module), tostring(fn), tostring(event),
+    tostring(action), type(stats) == "table" and _vemosdk_lua_cjson.encode(stats) or ""))
+end)
+
 return M

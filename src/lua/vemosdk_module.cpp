@@ -17,6 +17,7 @@
 #include "lua/vemosdk_lread.h"
 #include "lua/vemosdk_media_functions.h"
 #include "lua/vemosdk_notify_functions.h"
+#include "lua/vemosdk_popup_functions.h"
 #include "lua/vemosdk_probe_functions.h"
 #include "lua/vemosdk_process_functions.h"
 #include "lua/vemosdk_system_functions.h"
@@ -62,11 +63,11 @@ const luaL_Reg kVemosdkFunctions[] = {
     {"http_disable_revocation_check", LuaHttp::httpDisableRevocationCheck},
     {"http_update_download_config", LuaHttp::httpUpdateDownloadConfig},
     // pop-ups
-    {"modal_open", notAvailable},
-    {"modal_close", notAvailable},
-    {"toast_open", notAvailable},
-    {"loading_show", notAvailable},
-    {"loading_hide", notAvailable},
+    {"modal_open", LuaPopups::modalOpen},
+    {"modal_close", LuaPopups::modalClose},
+    {"toast_open", LuaPopups::toastOpen},
+    {"loading_show", LuaPopups::loadingShow},
+    {"loading_hide", LuaPopups::loadingHide},
     // system information
     {"sysinfo", LuaProbes::sysinfo},
     {"sysinfo_idfa", LuaProbes::sysinfoIdfa},

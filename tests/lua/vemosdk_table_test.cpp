@@ -52,7 +52,6 @@ TEST_F(VemosdkTable, HoldsEveryFunctionAndTheTwoSubTables) {
 TEST_F(VemosdkTable, FunctionsNotBuiltInFailWithNotAvailable) {
   const char* const calls[] = {
       "_vemosdk.webview_call_js('x')",
-      "_vemosdk.modal_close()",
   };
   for (const char* call : calls) {
     EXPECT_EQ("error: [string \"" + std::string(call) + "\"]:1: not available", run(call)) << call;

@@ -1,0 +1,52 @@
+#pragma once
+// What the alert and the toast share: their window classes, fonts and the
+// rich-edit library.
+#include <windows.h>
+
+#include <string>
+
+namespace VemoSDK {
+
+// Registers a class once per process; false when it cannot be registered.
+bool registerPopupClass(const wchar_t* name, WNDPROC procedure, COLORREF background);
+
+// A GDI object deleted with its owner.
+class GdiObject {
+public:
+  GdiObject() = default;
+  explicit GdiObject(HGDIOBJ object) : object_(object) {}
+  ~GdiObject() { reset(); }
+  GdiObject(const GdiObject&) = delete;
+  GdiObject& operator=(const GdiObject&) = delete;
+  void reset(HGDIOBJ object = nullptr) {
+    if (object_) DeleteObject(object_);
+    object_ = object;
+  }
+  HGDIOBJ get() const { return object_; }
+
+private:
+  HGDIOBJ object_ = nullptr;
+};
+
+HFONT makePopupFont(int height, int weight);
+
+// The rich-edit library while the object lives.
+class RichEditLibrary {
+public:
+  RichEditLibrary() : module_(LoadLibraryW(L"Riched20.dll")) {}
+  ~RichEditLibrary() {
+    if (module_) FreeLibrary(module_);
+  }
+  RichEditLibrary(const RichEditLibrary&) = delete;
+  RichEditLibrary& operator=(const RichEditLibrary&) = delete;
+
+private:
+  HMODULE module_;
+};
+
+// A read-only, multi-line text box: a rich edit, or a static control when
+// the rich edit cannot be made (logged with `what`).
+HWND makeMessageBox(HWND parent, const std::wstring& text, int x, int y, int width, int height, bool centred,
+                    COLORREF background, HFONT font, const char* what);
+
+}  // namespace VemoSDK
