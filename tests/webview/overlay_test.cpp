@@ -40,10 +40,17 @@ bool pumpUntil(const std::function<bool()>& done, int ms = 5000) {
   return true;
 }
 
+// Tests run side by side on one display: only this process's windows count.
+bool ownWindow(HWND window) {
+  DWORD process = 0;
+  GetWindowThreadProcessId(window, &process);
+  return process == GetCurrentProcessId();
+}
+
 std::vector<HWND> windowsOfClass(const char* name) {
   std::vector<HWND> found;
   for (HWND w = FindWindowExA(nullptr, nullptr, name, nullptr); w; w = FindWindowExA(nullptr, w, name, nullptr))
-    found.push_back(w);
+    if (ownWindow(w)) found.push_back(w);
   return found;
 }
 

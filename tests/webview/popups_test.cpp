@@ -37,10 +37,17 @@ void pump(int ms) {
   } while (std::chrono::steady_clock::now() < end);
 }
 
+// Tests run side by side on one display: only this process's windows count.
+bool ownWindow(HWND window) {
+  DWORD process = 0;
+  GetWindowThreadProcessId(window, &process);
+  return process == GetCurrentProcessId();
+}
+
 std::vector<HWND> visibleOfClass(const wchar_t* name) {
   std::vector<HWND> found;
   for (HWND w = FindWindowExW(nullptr, nullptr, name, nullptr); w; w = FindWindowExW(nullptr, w, name, nullptr))
-    if (IsWindowVisible(w)) found.push_back(w);
+    if (IsWindowVisible(w) && ownWindow(w)) found.push_back(w);
   return found;
 }
 
