@@ -11,6 +11,8 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -39,7 +41,14 @@ protected:
 
   // The JSON text of the "ASYNC_CALL" answer for id, ticking for up to 30 s;
   // "<no answer>" when none came. Other tasks are dropped on the way.
+  // Answers can come in any order: one for another id is kept for its own
+  // answer_for call instead of being dropped on the way.
   std::string answer_for(int64_t id) {
+    if (auto kept = early_answers_.find(id); kept != early_answers_.end()) {
+      std::string answer = kept->second;
+      early_answers_.erase(kept);
+      return answer;
+    }
     lua_State* s = L.get();
     for (int round = 0; round < 3000; ++round) {
       lua_settop(s, 0);
@@ -52,11 +61,17 @@ protected:
         continue;
       }
       std::vector<std::string> values = pop_values(s, lua_gettop(s));
-      if (values[0] == "ASYNC_CALL" && values[1] == "#" + std::to_string(id)) return values[2];
+      if (values[0] != "ASYNC_CALL" || values[1].size() < 2 || values[1][0] != '#') continue;
+      if (values[1] == "#" + std::to_string(id)) return values[2];
+      char* end = nullptr;
+      const long long other = std::strtoll(values[1].c_str() + 1, &end, 10);
+      if (*end == '\0') early_answers_.emplace(other, values[2]);
     }
     lua_settop(s, 0);
     return "<no answer>";
   }
+
+  std::map<int64_t, std::string> early_answers_;
 
   // A Lua string literal of any text (paths with backslashes, bytes).
   static std::string quoted(const std::string& text) {
