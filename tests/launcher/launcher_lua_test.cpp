@@ -10,6 +10,7 @@
 #include "launcher_state.h"
 #include "lua.hpp"
 #include "lua_values.h"
+#include "module_walk.h"
 
 namespace {
 
@@ -60,6 +61,13 @@ TEST_F(LauncherLua, ModuleHasItsThirteenFunctions) {
     SCOPED_TRACE(name);
     EXPECT_EQ("function", run((std::string("return type(_launcher.") + name + ")").c_str()));
   }
+}
+
+TEST_F(LauncherLua, NoFunctionIsNotAvailable) {
+  // Not called: they open a folder window or end the process.
+  const char* skipped = "_launcher.open_install_directory _launcher.shutdown_for_updater _launcher.before_kill_self_cleanup";
+  EXPECT_EQ("", vemo::test::functions_not_available(L_.get(), "_launcher", skipped));
+  run("_launcher.destroy_notification_window() _launcher.set_close_action()");
 }
 
 TEST_F(LauncherLua, ProcessFunctionsCheckTheirArguments) {
