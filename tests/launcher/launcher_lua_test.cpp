@@ -67,6 +67,7 @@ TEST_F(LauncherLua, NoFunctionIsNotAvailable) {
   // Not called: they open a folder window or end the process.
   const char* skipped = "_launcher.open_install_directory _launcher.shutdown_for_updater _launcher.before_kill_self_cleanup";
   EXPECT_EQ("", vemo::test::functions_not_available(L_.get(), "_launcher", skipped));
+  // Undo what the calls without arguments left behind.
   run("_launcher.destroy_notification_window() _launcher.set_close_action()");
 }
 

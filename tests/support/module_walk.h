@@ -1,8 +1,8 @@
 #pragma once
 // Walks a module table and every sub-table and calls each function with no
 // arguments, the way a script probing the SDK would, and names the ones whose
-// call raised "not available". Functions that end or replace the process are
-// named in `skipped` and not called.
+// call raised "not available". Functions a test must not run (they end the
+// process, or open or hide windows) are named in `skipped` and not called.
 #include "lua_values.h"
 
 #include <string>
@@ -17,11 +17,11 @@ inline std::string functions_not_available(lua_State* L, const std::string& modu
     local function walk(tbl, prefix)
       if seen[tbl] then return end
       seen[tbl] = true
-      local names = {}
-      for name in pairs(tbl) do names[#names + 1] = tostring(name) end
-      table.sort(names)
-      for _, name in ipairs(names) do
-        local value, path = tbl[name], prefix .. "." .. name
+      local keys = {}
+      for key in pairs(tbl) do keys[#keys + 1] = key end
+      table.sort(keys, function(a, b) return tostring(a) < tostring(b) end)
+      for _, key in ipairs(keys) do
+        local value, path = tbl[key], prefix .. "." .. tostring(key)
         if type(value) == "table" then
           walk(value, path)
         elseif type(value) == "function" and not skipped[path] then
