@@ -16,51 +16,116 @@ namespace {
 
 constexpr size_t kFileChunk = 256 * 1024;
 
-inline std::uint32_t rotate_left(std::uint32_t x, int n) { return (x << n) | (x >> (32 - n)); }
+inline std::uint32_t word(const unsigned char* block, int index) {
+  const unsigned char* p = block + 4 * index;
+  return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
+         static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
+}
 
-const std::uint32_t kSine[64] = {
-    0xd76aa478, 0xe8c7b756, 0x242070db, 0xc1bdceee, 0xf57c0faf, 0x4787c62a, 0xa8304613, 0xfd469501,
-    0x698098d8, 0x8b44f7af, 0xffff5bb1, 0x895cd7be, 0x6b901122, 0xfd987193, 0xa679438e, 0x49b40821,
-    0xf61e2562, 0xc040b340, 0x265e5a51, 0xe9b6c7aa, 0xd62f105d, 0x02441453, 0xd8a1e681, 0xe7d3fbc8,
-    0x21e1cde6, 0xc33707d6, 0xf4d50d87, 0x455a14ed, 0xa9e3e905, 0xfcefa3f8, 0x676f02d9, 0x8d2a4c8a,
-    0xfffa3942, 0x8771f681, 0x6d9d6122, 0xfde5380c, 0xa4beea44, 0x4bdecfa9, 0xf6bb4b60, 0xbebfbc70,
-    0x289b7ec6, 0xeaa127fa, 0xd4ef3085, 0x04881d05, 0xd9d4d039, 0xe6db99e5, 0x1fa27cf8, 0xc4ac5665,
-    0xf4292244, 0x432aff97, 0xab9423a7, 0xfc93a039, 0x655b59c3, 0x8f0ccc92, 0xffeff47d, 0x85845dd1,
-    0x6fa87e4f, 0xfe2ce6e0, 0xa3014314, 0x4e0811a1, 0xf7537e82, 0xbd3af235, 0x2ad7d2bb, 0xeb86d391,
-};
-const int kShift[64] = {7, 12, 17, 22, 7, 12, 17, 22, 7, 12, 17, 22, 7, 12, 17, 22,
-                        5, 9,  14, 20, 5, 9,  14, 20, 5, 9,  14, 20, 5, 9,  14, 20,
-                        4, 11, 16, 23, 4, 11, 16, 23, 4, 11, 16, 23, 4, 11, 16, 23,
-                        6, 10, 15, 21, 6, 10, 15, 21, 6, 10, 15, 21, 6, 10, 15, 21};
+template <int shift>
+inline std::uint32_t rotate_left(std::uint32_t x) {
+  return (x << shift) | (x >> (32 - shift));
+}
+
+// One step of each round: a = b + ((a + f(b, c, d) + word + constant) <<< shift).
+// Rounds 1 and 2 use the forms of their selections that take one operation less.
+template <int shift>
+inline void round1(std::uint32_t& a, std::uint32_t b, std::uint32_t c, std::uint32_t d, std::uint32_t m,
+                   std::uint32_t k) {
+  a = b + rotate_left<shift>(a + (d ^ (b & (c ^ d))) + m + k);
+}
+template <int shift>
+inline void round2(std::uint32_t& a, std::uint32_t b, std::uint32_t c, std::uint32_t d, std::uint32_t m,
+                   std::uint32_t k) {
+  a = b + rotate_left<shift>(a + (c ^ (d & (b ^ c))) + m + k);
+}
+template <int shift>
+inline void round3(std::uint32_t& a, std::uint32_t b, std::uint32_t c, std::uint32_t d, std::uint32_t m,
+                   std::uint32_t k) {
+  a = b + rotate_left<shift>(a + (b ^ c ^ d) + m + k);
+}
+template <int shift>
+inline void round4(std::uint32_t& a, std::uint32_t b, std::uint32_t c, std::uint32_t d, std::uint32_t m,
+                   std::uint32_t k) {
+  a = b + rotate_left<shift>(a + (c ^ (b | ~d)) + m + k);
+}
+
+// The 64 steps written out: every constant, shift and word index is fixed
+// at compile time, so the block costs no loop, branch or table look-up.
+inline void rounds(std::uint32_t& a, std::uint32_t& b, std::uint32_t& c, std::uint32_t& d,
+                   const unsigned char block[64]) {
+  round1< 7>(a, b, c, d, word(block,  0), 0xd76aa478);
+  round1<12>(d, a, b, c, word(block,  1), 0xe8c7b756);
+  round1<17>(c, d, a, b, word(block,  2), 0x242070db);
+  round1<22>(b, c, d, a, word(block,  3), 0xc1bdceee);
+  round1< 7>(a, b, c, d, word(block,  4), 0xf57c0faf);
+  round1<12>(d, a, b, c, word(block,  5), 0x4787c62a);
+  round1<17>(c, d, a, b, word(block,  6), 0xa8304613);
+  round1<22>(b, c, d, a, word(block,  7), 0xfd469501);
+  round1< 7>(a, b, c, d, word(block,  8), 0x698098d8);
+  round1<12>(d, a, b, c, word(block,  9), 0x8b44f7af);
+  round1<17>(c, d, a, b, word(block, 10), 0xffff5bb1);
+  round1<22>(b, c, d, a, word(block, 11), 0x895cd7be);
+  round1< 7>(a, b, c, d, word(block, 12), 0x6b901122);
+  round1<12>(d, a, b, c, word(block, 13), 0xfd987193);
+  round1<17>(c, d, a, b, word(block, 14), 0xa679438e);
+  round1<22>(b, c, d, a, word(block, 15), 0x49b40821);
+
+  round2< 5>(a, b, c, d, word(block,  1), 0xf61e2562);
+  round2< 9>(d, a, b, c, word(block,  6), 0xc040b340);
+  round2<14>(c, d, a, b, word(block, 11), 0x265e5a51);
+  round2<20>(b, c, d, a, word(block,  0), 0xe9b6c7aa);
+  round2< 5>(a, b, c, d, word(block,  5), 0xd62f105d);
+  round2< 9>(d, a, b, c, word(block, 10), 0x02441453);
+  round2<14>(c, d, a, b, word(block, 15), 0xd8a1e681);
+  round2<20>(b, c, d, a, word(block,  4), 0xe7d3fbc8);
+  round2< 5>(a, b, c, d, word(block,  9), 0x21e1cde6);
+  round2< 9>(d, a, b, c, word(block, 14), 0xc33707d6);
+  round2<14>(c, d, a, b, word(block,  3), 0xf4d50d87);
+  round2<20>(b, c, d, a, word(block,  8), 0x455a14ed);
+  round2< 5>(a, b, c, d, word(block, 13), 0xa9e3e905);
+  round2< 9>(d, a, b, c, word(block,  2), 0xfcefa3f8);
+  round2<14>(c, d, a, b, word(block,  7), 0x676f02d9);
+  round2<20>(b, c, d, a, word(block, 12), 0x8d2a4c8a);
+
+  round3< 4>(a, b, c, d, word(block,  5), 0xfffa3942);
+  round3<11>(d, a, b, c, word(block,  8), 0x8771f681);
+  round3<16>(c, d, a, b, word(block, 11), 0x6d9d6122);
+  round3<23>(b, c, d, a, word(block, 14), 0xfde5380c);
+  round3< 4>(a, b, c, d, word(block,  1), 0xa4beea44);
+  round3<11>(d, a, b, c, word(block,  4), 0x4bdecfa9);
+  round3<16>(c, d, a, b, word(block,  7), 0xf6bb4b60);
+  round3<23>(b, c, d, a, word(block, 10), 0xbebfbc70);
+  round3< 4>(a, b, c, d, word(block, 13), 0x289b7ec6);
+  round3<11>(d, a, b, c, word(block,  0), 0xeaa127fa);
+  round3<16>(c, d, a, b, word(block,  3), 0xd4ef3085);
+  round3<23>(b, c, d, a, word(block,  6), 0x04881d05);
+  round3< 4>(a, b, c, d, word(block,  9), 0xd9d4d039);
+  round3<11>(d, a, b, c, word(block, 12), 0xe6db99e5);
+  round3<16>(c, d, a, b, word(block, 15), 0x1fa27cf8);
+  round3<23>(b, c, d, a, word(block,  2), 0xc4ac5665);
+
+  round4< 6>(a, b, c, d, word(block,  0), 0xf4292244);
+  round4<10>(d, a, b, c, word(block,  7), 0x432aff97);
+  round4<15>(c, d, a, b, word(block, 14), 0xab9423a7);
+  round4<21>(b, c, d, a, word(block,  5), 0xfc93a039);
+  round4< 6>(a, b, c, d, word(block, 12), 0x655b59c3);
+  round4<10>(d, a, b, c, word(block,  3), 0x8f0ccc92);
+  round4<15>(c, d, a, b, word(block, 10), 0xffeff47d);
+  round4<21>(b, c, d, a, word(block,  1), 0x85845dd1);
+  round4< 6>(a, b, c, d, word(block,  8), 0x6fa87e4f);
+  round4<10>(d, a, b, c, word(block, 15), 0xfe2ce6e0);
+  round4<15>(c, d, a, b, word(block,  6), 0xa3014314);
+  round4<21>(b, c, d, a, word(block, 13), 0x4e0811a1);
+  round4< 6>(a, b, c, d, word(block,  4), 0xf7537e82);
+  round4<10>(d, a, b, c, word(block, 11), 0xbd3af235);
+  round4<15>(c, d, a, b, word(block,  2), 0x2ad7d2bb);
+  round4<21>(b, c, d, a, word(block,  9), 0xeb86d391);
+}
 
 void transform(std::uint32_t state[4], const unsigned char block[64]) {
-  std::uint32_t m[16];
-  for (int i = 0; i < 16; ++i)
-    m[i] = static_cast<std::uint32_t>(block[4 * i]) | static_cast<std::uint32_t>(block[4 * i + 1]) << 8 |
-           static_cast<std::uint32_t>(block[4 * i + 2]) << 16 | static_cast<std::uint32_t>(block[4 * i + 3]) << 24;
   std::uint32_t a = state[0], b = state[1], c = state[2], d = state[3];
-  for (int i = 0; i < 64; ++i) {
-    std::uint32_t f;
-    int g;
-    if (i < 16) {
-      f = (b & c) | (~b & d);
-      g = i;
-    } else if (i < 32) {
-      f = (d & b) | (~d & c);
-      g = (5 * i + 1) % 16;
-    } else if (i < 48) {
-      f = b ^ c ^ d;
-      g = (3 * i + 5) % 16;
-    } else {
-      f = c ^ (b | ~d);
-      g = (7 * i) % 16;
-    }
-    std::uint32_t next = b + rotate_left(a + f + kSine[i] + m[g], kShift[i]);
-    a = d;
-    d = c;
-    c = b;
-    b = next;
-  }
+  rounds(a, b, c, d, block);
   state[0] += a;
   state[1] += b;
   state[2] += c;
@@ -68,6 +133,15 @@ void transform(std::uint32_t state[4], const unsigned char block[64]) {
 }
 
 }  // namespace
+
+void md5_rounds(std::uint32_t state[4], const unsigned char block[64]) {
+  std::uint32_t a = state[0], b = state[1], c = state[2], d = state[3];
+  rounds(a, b, c, d, block);
+  state[0] = a;
+  state[1] = b;
+  state[2] = c;
+  state[3] = d;
+}
 
 void vemo_md5_init(VemoMd5Context* context) {
   std::fputs("vemo_md5_init begin >>>>>>>>>>>>>>>>>>>>>>>>>>>>", stdout);

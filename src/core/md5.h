@@ -13,6 +13,10 @@ struct VemoMd5Context {
 void vemo_md5_init(VemoMd5Context* context);
 void vemo_md5_update(VemoMd5Context* context, const void* data, size_t length);
 void vemo_md5_finish(VemoMd5Context* context, unsigned char digest[16]);
+// The 64 steps of MD5 over one block, leaving the result in state without
+// adding the state it started from: the digest adds it, the crypt module's
+// keyed hash uses the bare result.
+void md5_rounds(std::uint32_t state[4], const unsigned char block[64]);
 void vemo_md5(const void* data, size_t length, unsigned char digest[16]);
 // Digest of the string's bytes as 32 lowercase hex digits and a terminator.
 void vemo_md5_hex(const char* text, char out[33]);

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <string>
 
@@ -73,6 +74,47 @@ TEST(Md5, PiecesGiveTheSameDigestAsOneUpdate) {
     unsigned char digest[16];
     vemo_md5_finish(&context, digest);
     EXPECT_EQ(to_hex_string(digest, 16), md5_hex(data)) << piece;
+  }
+}
+
+// Bytes that repeat only after 2^32: the top byte of i times a large odd number.
+std::string spread_bytes(size_t size) {
+  std::string bytes(size, '\0');
+  for (size_t i = 0; i < size; ++i) bytes[i] = static_cast<char>((static_cast<std::uint32_t>(i) * 2654435761u) >> 24);
+  return bytes;
+}
+
+TEST(Md5, PaddingEdgesAndALongInputInOddPiecesMatchMd5sum) {
+  // Digests by md5sum of the same bytes. 55 and 56 bytes are where the length
+  // stops fitting into the last block, 119 and 120 the same one block later;
+  // 3 MiB + 7 bytes fed in pieces that straddle every block boundary.
+  struct Case {
+    size_t size;
+    size_t piece;  // 0: one call
+    const char* digest;
+  };
+  const Case cases[] = {
+      {55, 0, "1eec39e439a0686e0f16143c93e65544"},       {56, 0, "99d69c39ec90af2fb1496b6e9c6c764d"},
+      {63, 0, "6bb048b09bcadbcdfd181977323cdfd0"},       {64, 0, "e2ea14ec96ad97249814fe4e07e09782"},
+      {119, 0, "34ec2dd3b6fce7edb56cd76666f819bf"},      {120, 0, "06365e9cd131eec736e29727ab0608dd"},
+      {119, 7, "34ec2dd3b6fce7edb56cd76666f819bf"},      {120, 61, "06365e9cd131eec736e29727ab0608dd"},
+      {3145735, 0, "25b853deb8e83dd6350aae9b926a4c90"},  {3145735, 1, "25b853deb8e83dd6350aae9b926a4c90"},
+      {3145735, 63, "25b853deb8e83dd6350aae9b926a4c90"}, {3145735, 65, "25b853deb8e83dd6350aae9b926a4c90"},
+      {3145735, 4099, "25b853deb8e83dd6350aae9b926a4c90"}, {3145735, 1048573, "25b853deb8e83dd6350aae9b926a4c90"},
+  };
+  for (const Case& c : cases) {
+    std::string data = spread_bytes(c.size);
+    if (c.piece == 0) {
+      EXPECT_EQ(md5_hex(data), c.digest) << c.size;
+      continue;
+    }
+    VemoMd5Context context;
+    vemo_md5_init(&context);
+    for (size_t at = 0; at < data.size(); at += c.piece)
+      vemo_md5_update(&context, data.data() + at, std::min(c.piece, data.size() - at));
+    unsigned char digest[16];
+    vemo_md5_finish(&context, digest);
+    EXPECT_EQ(to_hex_string(digest, 16), c.digest) << c.size << " in pieces of " << c.piece;
   }
 }
 

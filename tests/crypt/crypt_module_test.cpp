@@ -61,6 +61,13 @@ TEST_F(CryptModule, Hash64FamilyMatchesAnIndependentComputation) {
       {"H(C.hashkey(''))", "05150000a7c6674e"},
       {"H(C.hashkey('hello'))", "9930920fcbef1867"},
       {"H(C.hmac64('\\1\\2\\3\\4\\5\\6\\7\\8', '\\9\\10\\11\\12\\13\\14\\15\\16'))", "b2bc505d203ccd3a"},
+      // Blocks of all-zero and all-one words and of mixed bytes, whose words
+      // cross the sign bit and every byte position.
+      {"H(C.hmac64(('\\0'):rep(8), ('\\0'):rep(8)))", "a2a90fe5ec190ee5"},
+      {"H(C.hmac64(('\\xff'):rep(8), ('\\xff'):rep(8)))", "249422d47b81a4b7"},
+      {"H(C.hmac64('key-8byt', '\\x80\\x7f\\x01\\xfe\\x10\\x20\\x30\\x40'))", "78d1a001cd1dc8eb"},
+      {"H(C.hmac64('\\xde\\xad\\xbe\\xef\\x01\\x23\\x45\\x67', '\\x89\\xab\\xcd\\xef\\xfe\\xdc\\xba\\x98'))",
+       "106882540394819e"},
       {"H(C.hmac_hash('12345678', 'hello'))", "c7c836eeffbdd948"},
       {"C.hmac_hash('12345678', 'hello') == C.hmac64(C.hashkey('hello'), '12345678')", "true"},
   };

@@ -1,6 +1,8 @@
 #include "lua/crypt/hash64.h"
 
-#include <cmath>
+#include <cstring>
+
+#include "core/md5.h"
 
 namespace {
 
@@ -12,21 +14,6 @@ std::uint32_t load_le32(const unsigned char* bytes) {
 void store_le32(std::uint32_t value, unsigned char* bytes) {
   for (int n = 0; n < 4; ++n) bytes[n] = static_cast<unsigned char>(value >> (8 * n));
 }
-
-inline std::uint32_t rotate_left(std::uint32_t x, int n) { return (x << n) | (x >> (32 - n)); }
-
-// MD5's sine constants: floor(|sin(i + 1)| * 2^32), exact in double precision.
-struct SineTable {
-  std::uint32_t k[64];
-  SineTable() {
-    for (int i = 0; i < 64; ++i) k[i] = static_cast<std::uint32_t>(std::floor(std::fabs(std::sin(i + 1.0)) * 4294967296.0));
-  }
-};
-
-const unsigned char kShift[64] = {7, 12, 17, 22, 7, 12, 17, 22, 7, 12, 17, 22, 7, 12, 17, 22,
-                                  5, 9,  14, 20, 5, 9,  14, 20, 5, 9,  14, 20, 5, 9,  14, 20,
-                                  4, 11, 16, 23, 4, 11, 16, 23, 4, 11, 16, 23, 4, 11, 16, 23,
-                                  6, 10, 15, 21, 6, 10, 15, 21, 6, 10, 15, 21, 6, 10, 15, 21};
 
 // x + y mod the modulus, for x, y below it.
 std::uint64_t add_mod(std::uint64_t x, std::uint64_t y) {
@@ -64,39 +51,18 @@ void hash64_of_text(const unsigned char* text, size_t length, unsigned char out[
 }
 
 void keyed_hash64(const unsigned char x[8], const unsigned char y[8], unsigned char out[8]) {
-  static const SineTable sine;
-  std::uint32_t w[16];
-  for (int i = 0; i < 16; i += 4) {
-    w[i] = load_le32(x + 4);
-    w[i + 1] = load_le32(x);
-    w[i + 2] = load_le32(y + 4);
-    w[i + 3] = load_le32(y);
+  // The block is x and y with their 32-bit halves swapped, four times over.
+  unsigned char block[64];
+  for (int at = 0; at < 64; at += 16) {
+    std::memcpy(block + at, x + 4, 4);
+    std::memcpy(block + at + 4, x, 4);
+    std::memcpy(block + at + 8, y + 4, 4);
+    std::memcpy(block + at + 12, y, 4);
   }
-  std::uint32_t a = 0x67452301, b = 0xefcdab89, c = 0x98badcfe, d = 0x10325476;
-  for (int i = 0; i < 64; ++i) {
-    std::uint32_t f;
-    int g;
-    if (i < 16) {
-      f = (b & c) | (~b & d);
-      g = i;
-    } else if (i < 32) {
-      f = (d & b) | (~d & c);
-      g = (5 * i + 1) % 16;
-    } else if (i < 48) {
-      f = b ^ c ^ d;
-      g = (3 * i + 5) % 16;
-    } else {
-      f = c ^ (b | ~d);
-      g = (7 * i) % 16;
-    }
-    std::uint32_t temp = d;
-    d = c;
-    c = b;
-    b = b + rotate_left(a + f + sine.k[i] + w[g], kShift[i]);
-    a = temp;
-  }
-  store_le32(c ^ d, out);
-  store_le32(a ^ b, out + 4);
+  std::uint32_t state[4] = {0x67452301, 0xefcdab89, 0x98badcfe, 0x10325476};
+  md5_rounds(state, block);
+  store_le32(state[2] ^ state[3], out);
+  store_le32(state[0] ^ state[1], out + 4);
 }
 
 std::uint64_t dh_power(std::uint64_t base, std::uint64_t exponent) {
