@@ -16,6 +16,22 @@ namespace {
 
 constexpr size_t kFileChunk = 256 * 1024;
 
+// What init and finish print (no newline), back to back, so that a digest
+// made in one call writes both with one write: the programs' standard
+// output is unbuffered, and the crypt module's stream cipher digests every
+// 16 bytes.
+constexpr char kDigestPrints[] =
+    "vemo_md5_init begin >>>>>>>>>>>>>>>>>>>>>>>>>>>>"
+    "vemo_md5_finish >>>>>>>>>>>>>>>>>>>>>>>>>>>>";
+constexpr size_t kInitPrintLength = 48;
+static_assert(kDigestPrints[kInitPrintLength] == 'v', "the finish print starts after the init print");
+
+void print_init() { std::fwrite(kDigestPrints, 1, kInitPrintLength, stdout); }
+void print_finish() {
+  std::fwrite(kDigestPrints + kInitPrintLength, 1, sizeof kDigestPrints - 1 - kInitPrintLength, stdout);
+}
+void print_init_and_finish() { std::fwrite(kDigestPrints, 1, sizeof kDigestPrints - 1, stdout); }
+
 inline std::uint32_t word(const unsigned char* block, int index) {
   const unsigned char* p = block + 4 * index;
   return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
@@ -132,6 +148,31 @@ void transform(std::uint32_t state[4], const unsigned char block[64]) {
   state[3] += d;
 }
 
+void start(VemoMd5Context* context) {
+  context->state[0] = 0x67452301;
+  context->state[1] = 0xefcdab89;
+  context->state[2] = 0x98badcfe;
+  context->state[3] = 0x10325476;
+  context->count[0] = context->count[1] = 0;
+  std::memset(context->buffer, 0, sizeof context->buffer);
+}
+
+// The digest of what was fed, after the padding and the length; the state
+// is spent afterwards.
+void finish(VemoMd5Context* context, unsigned char digest[16]) {
+  unsigned char length_bytes[8];
+  for (int i = 0; i < 4; ++i) {
+    length_bytes[i] = static_cast<unsigned char>(context->count[0] >> (8 * i));
+    length_bytes[4 + i] = static_cast<unsigned char>(context->count[1] >> (8 * i));
+  }
+  static const unsigned char kPadding[64] = {0x80};
+  size_t used = (context->count[0] >> 3) & 63;
+  vemo_md5_update(context, kPadding, used < 56 ? 56 - used : 120 - used);
+  vemo_md5_update(context, length_bytes, 8);
+  for (int i = 0; i < 4; ++i)
+    for (int k = 0; k < 4; ++k) digest[4 * i + k] = static_cast<unsigned char>(context->state[i] >> (8 * k));
+}
+
 }  // namespace
 
 void md5_rounds(std::uint32_t state[4], const unsigned char block[64]) {
@@ -144,13 +185,8 @@ void md5_rounds(std::uint32_t state[4], const unsigned char block[64]) {
 }
 
 void vemo_md5_init(VemoMd5Context* context) {
-  std::fputs("vemo_md5_init begin >>>>>>>>>>>>>>>>>>>>>>>>>>>>", stdout);
-  context->state[0] = 0x67452301;
-  context->state[1] = 0xefcdab89;
-  context->state[2] = 0x98badcfe;
-  context->state[3] = 0x10325476;
-  context->count[0] = context->count[1] = 0;
-  std::memset(context->buffer, 0, sizeof context->buffer);
+  print_init();
+  start(context);
 }
 
 void vemo_md5_update(VemoMd5Context* context, const void* data, size_t length) {
@@ -175,25 +211,16 @@ void vemo_md5_update(VemoMd5Context* context, const void* data, size_t length) {
 }
 
 void vemo_md5_finish(VemoMd5Context* context, unsigned char digest[16]) {
-  std::fputs("vemo_md5_finish >>>>>>>>>>>>>>>>>>>>>>>>>>>>", stdout);
-  unsigned char length_bytes[8];
-  for (int i = 0; i < 4; ++i) {
-    length_bytes[i] = static_cast<unsigned char>(context->count[0] >> (8 * i));
-    length_bytes[4 + i] = static_cast<unsigned char>(context->count[1] >> (8 * i));
-  }
-  static const unsigned char kPadding[64] = {0x80};
-  size_t used = (context->count[0] >> 3) & 63;
-  vemo_md5_update(context, kPadding, used < 56 ? 56 - used : 120 - used);
-  vemo_md5_update(context, length_bytes, 8);
-  for (int i = 0; i < 4; ++i)
-    for (int k = 0; k < 4; ++k) digest[4 * i + k] = static_cast<unsigned char>(context->state[i] >> (8 * k));
+  print_finish();
+  finish(context, digest);
 }
 
 void vemo_md5(const void* data, size_t length, unsigned char digest[16]) {
   VemoMd5Context context;
-  vemo_md5_init(&context);
+  start(&context);
   vemo_md5_update(&context, data, length);
-  vemo_md5_finish(&context, digest);
+  finish(&context, digest);
+  print_init_and_finish();
 }
 
 void vemo_md5_hex(const char* text, char out[33]) {
@@ -210,15 +237,21 @@ FileDigestStatus md5_of_file(const std::wstring& path, unsigned char digest[16])
   if (!file) return FileDigestStatus::kOpenFailed;
   std::vector<unsigned char> chunk(kFileChunk);
   VemoMd5Context context;
-  vemo_md5_init(&context);
+  start(&context);
   for (;;) {
     DWORD got = 0;
-    if (!ReadFile(file.get(), chunk.data(), static_cast<DWORD>(chunk.size()), &got, nullptr))
+    if (!ReadFile(file.get(), chunk.data(), static_cast<DWORD>(chunk.size()), &got, nullptr)) {
+      // The digest was begun but never finished.
+      DWORD error = GetLastError();
+      print_init();
+      SetLastError(error);
       return FileDigestStatus::kReadFailed;
+    }
     if (got == 0) break;
     vemo_md5_update(&context, chunk.data(), got);
   }
-  vemo_md5_finish(&context, digest);
+  finish(&context, digest);
+  print_init_and_finish();
   return FileDigestStatus::kOk;
 }
 

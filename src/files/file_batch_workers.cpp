@@ -3,9 +3,11 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "core/debug_log.h"
 #include "core/json_utils.h"
+#include "core/parallel_items.h"
 #include "core/path_utils.h"
 #include "core/text_convert.h"
 #include "files/file_batch_item_path.h"
@@ -148,19 +150,31 @@ cJSON* do_vemo_file_batch_info(const cJSON* items, const cJSON* options) {
 
 cJSON* do_vemo_file_batch_md5(const cJSON* items, const cJSON* options) {
   const char* base = cJSON_IsString(options) ? options->valuestring : nullptr;
-  BatchFailures failures;
-  cJSON* digests = cJSON_CreateObject();
+  // The files are hashed on several threads, each result in its item's slot;
+  // the answer is built afterwards in the list's order, as one thread would.
+  struct ItemDigest {
+    const char* item;
+    OpResult result;
+    char digest[33];
+  };
+  std::vector<ItemDigest> slots;
   const cJSON* item = nullptr;
   cJSON_ArrayForEach(item, items) {
-    if (!cJSON_IsString(item)) continue;
+    if (cJSON_IsString(item)) slots.push_back({item->valuestring, {}, {}});
+  }
+  for_each_index_in_parallel(slots.size(), batch_thread_count(), [&slots, base](size_t index) {
+    ItemDigest& slot = slots[index];
     ItemPath path;
-    char digest[33] = {};
-    OpResult result = join_batch_item(base, item->valuestring, path.text, sizeof path.text);
-    if (result.success) result = vemo_file_md5_utf8(path.text, digest);
-    if (result.success)
-      cJSON_AddStringToObject(digests, item->valuestring, digest);
+    slot.result = join_batch_item(base, slot.item, path.text, sizeof path.text);
+    if (slot.result.success) slot.result = vemo_file_md5_utf8(path.text, slot.digest);
+  });
+  BatchFailures failures;
+  cJSON* digests = cJSON_CreateObject();
+  for (const ItemDigest& slot : slots) {
+    if (slot.result.success)
+      cJSON_AddStringToObject(digests, slot.item, slot.digest);
     else
-      failures.record(item->valuestring, result);
+      failures.record(slot.item, slot.result);
   }
   cJSON* answer = failures.answer("fail_data");
   cJSON_AddItemToObject(answer, "succ_data", digests);

@@ -8,8 +8,11 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "core/lua_task_queue.h"
+#include "core/md5.h"
+#include "core/string_utils.h"
 #include "file_fixtures.h"
 #include "files/file_batch.h"
 #include "files/file_batch_workers.h"
@@ -243,6 +246,44 @@ TEST(FileBatchMd5, DigestsByItemAndFailuresBeside) {
   Json plain(do_vemo_file_batch_md5(full.get(), nullptr));
   EXPECT_TRUE(cJSON_IsTrue(member(plain.get(), "succ")));
   EXPECT_EQ(1, cJSON_GetArraySize(member(plain.get(), "succ_data")));
+}
+
+// The names of an object's members, in the order the answer prints them.
+std::vector<std::string> member_names(const cJSON* object) {
+  std::vector<std::string> names;
+  const cJSON* item = nullptr;
+  cJSON_ArrayForEach(item, object) names.push_back(item->string);
+  return names;
+}
+
+TEST(FileBatchMd5, AnswersInTheListsOrderWhateverOrderTheFilesFinishIn) {
+  TempDir dir("batch-md5-order");
+  // A large file first, so that the small ones after it finish before it does.
+  std::map<std::string, std::string> contents = {{"big", std::string(8 << 20, 'x')}};
+  std::string list = "['big'";
+  std::vector<std::string> digest_order = {"big"};
+  for (int n = 0; n < 30; ++n) {
+    std::string name = "small-" + std::to_string(n);
+    contents[name] = "content " + std::to_string(n);
+    list += ",'" + name + "'";
+    digest_order.push_back(name);
+    if (n == 3) list += ",'missing'";
+  }
+  list += ",'..\\\\outside']";
+  for (const auto& [name, bytes] : contents) ASSERT_TRUE(vemo::test::write_file(dir.file(name), bytes));
+  Json base(cJSON_CreateString(dir.path().c_str()));
+  Json answer(do_vemo_file_batch_md5(json(list).get(), base.get()));
+
+  const cJSON* digests = member(answer.get(), "succ_data");
+  EXPECT_EQ(member_names(digests), digest_order);
+  for (const auto& [name, bytes] : contents) {
+    unsigned char digest[16];
+    vemo_md5(bytes.data(), bytes.size(), digest);
+    EXPECT_EQ(text_of(digests, name.c_str()), to_hex_string(digest, 16)) << name;
+  }
+  EXPECT_EQ(member_names(member(answer.get(), "fail_data")), (std::vector<std::string>{"missing", "..\\outside"}));
+  // The last failure of the list gives the answer its code.
+  EXPECT_EQ(kFileOpPathOutsideBase, number_of(answer.get(), "code"));
 }
 
 TEST(FileBatchRemoveRename, MissingPathsSucceedAndRenamesNeverReplace) {
