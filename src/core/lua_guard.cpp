@@ -1,8 +1,6 @@
 #include "core/lua_guard.h"
 
-#include <cstdio>
-#include <exception>
-#include <new>
+#include "core/exception_text.h"
 
 namespace {
 
@@ -14,23 +12,20 @@ lua_CFunction guarded_function(lua_State* L) {
   return reinterpret_cast<lua_CFunction>(lua_touserdata(L, lua_upvalueindex(last)));
 }
 
-int guarded_call(lua_State* L) {
-  char message[256];
-  try {
-    return guarded_function(L)(L);
-  } catch (const std::bad_alloc&) {
-    std::snprintf(message, sizeof message, "not enough memory");
-  } catch (const std::exception& failure) {
-    std::snprintf(message, sizeof message, "%s", failure.what());
-  }
-  // Raised outside the handler, so the C++ exception is over before Lua's
-  // own starts.
-  return luaL_error(L, "%s", message);
-}
+int guarded_call(lua_State* L) { return vemo::lua_call_guarded(L, guarded_function(L)); }
 
 }  // namespace
 
 namespace vemo {
+
+int lua_call_guarded(lua_State* L, lua_CFunction function) {
+  int count = 0;
+  ExceptionText failure;
+  if (run_noting_exception([&] { count = function(L); }, failure)) return count;
+  // Raised outside the handler, so the C++ exception is over before Lua's
+  // own starts.
+  return luaL_error(L, "%s", failure.text);
+}
 
 void lua_push_guarded(lua_State* L, lua_CFunction function, int n) {
   lua_pushlightuserdata(L, reinterpret_cast<void*>(function));

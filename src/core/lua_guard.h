@@ -16,5 +16,9 @@ void lua_new_guarded_lib(lua_State* L, const luaL_Reg* functions);
 // lua_pushcclosure behind the guard: the n values on the stack are the
 // function's upvalues, at the same indexes.
 void lua_push_guarded(lua_State* L, lua_CFunction function, int n = 0);
+// Runs function(L) at once behind the guard, for a C function Lua calls
+// that was not registered through the above (a module opener, a message
+// handler).
+int lua_call_guarded(lua_State* L, lua_CFunction function);
 
 }  // namespace vemo

@@ -1,12 +1,14 @@
 #pragma once
 // The SDK's exported logging interface (C linkage, UTF-8 texts; nothing
-// given is kept or freed).
+// given is kept or freed). Any thread may call each; no C++ exception
+// leaves one (see core/export_guard.h).
 #include "core/debug_log.h"
 #include "core/vemosdk_export.h"
 
 // A log entry with the tag "vemosdk", module "n" and nothing more; its
 // debug line always, its record when the file log is on. The record's
-// hand-over result (1 queued) when the file log is on, else the debug log's.
+// hand-over result (1 queued) when the file log is on, else the debug log's;
+// 0 on failure.
 VEMOSDK_EXPORT int vemosdk_log_d(const char* message);
 VEMOSDK_EXPORT int vemosdk_log_i(const char* message);
 VEMOSDK_EXPORT int vemosdk_log_w(const char* message);
@@ -28,6 +30,7 @@ VEMOSDK_EXPORT void vemosdk_log_commit_event(const char* name, const char* label
 // "info", "warn", "error", "none"; another name keeps the level).
 VEMOSDK_EXPORT void vemosdk_open_log_with_config(int console, int file, const char* level);
 
-// The host's sink for debug log lines (null removes it); returns it.
+// The host's sink for debug log lines (null removes it); returns it
+// (null on failure).
 VEMOSDK_EXPORT VemoDebugCallback Vemo_registerDebugCallback(VemoDebugCallback callback);
 VEMOSDK_EXPORT VemoDebugCallback vemosdk_register_log_callback(VemoDebugCallback callback);
