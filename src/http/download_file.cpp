@@ -63,7 +63,10 @@ size_t DownloadFile::write(const void* data, size_t length) {
     if (digest_) digest_->feed(std::vector<char>(bytes, bytes + length));
     return length;
   }
-  if (pending_.capacity() < kBlockSize) pending_.reserve(kBlockSize);
+  if (pending_.capacity() < kBlockSize) {
+    if (digest_) pending_ = digest_->spareBlock();
+    pending_.reserve(kBlockSize);
+  }
   pending_.insert(pending_.end(), bytes, bytes + length);
   return length;
 }

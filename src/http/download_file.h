@@ -21,6 +21,13 @@ namespace VemoSDKHttp {
 
 class DownloadFile {
 public:
+  // The memory a download may fill with written bytes its digest has not
+  // hashed yet. Hashing keeps up with a local network on a normal machine;
+  // a slow CPU (or a fast disk beside one) reaches the limit, and the
+  // transfer then waits until the digest is down to half of it.
+  static constexpr size_t kDigestBacklogLimit = 32u << 20;
+  static constexpr size_t kDigestResumeAt = kDigestBacklogLimit / 2;
+
   DownloadFile() = default;
   ~DownloadFile() { close(); }
   DownloadFile(const DownloadFile&) = delete;
@@ -39,7 +46,7 @@ public:
   void attachDigest(std::shared_ptr<StreamDigest> digest) { digest_ = std::move(digest); }
   const std::shared_ptr<StreamDigest>& digest() const { return digest_; }
   // Whether the digest lags so far behind that the download should wait.
-  bool digestBehind() const { return digest_ && digest_->behind(kMaxDigestBacklog); }
+  bool digestBehind() { return digest_ && digest_->behind(kDigestBacklogLimit, kDigestResumeAt); }
 
   // Bytes taken (fewer on a disk error).
   size_t write(const void* data, size_t length);
@@ -54,7 +61,6 @@ private:
   static vemo::UniqueHandle open_for_writing(const std::wstring& path, DWORD disposition, DWORD& error);
 
   static constexpr size_t kBlockSize = 1 << 20;
-  static constexpr size_t kMaxDigestBacklog = 8;  // blocks
   bool flush();
   bool writeThrough(const char* data, size_t length);
 

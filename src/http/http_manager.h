@@ -115,13 +115,15 @@ public:
   int progressIntervalMs() const { return progress_interval_ms_; }
   int64_t configExtra() const { return config_extra_; }
   VemoLimitHttpSpeed& speedLimiter() override { return limiter_; }
+  // Where finished files are hashed and checked, off the download thread
+  // (tests hold its threads to play a slow CPU).
+  VemoSDKHttp::WorkerThreads& checkWorkers() override;
 
 private:
   // --- What a transfer asks of its manager.
   VemoSDKHttp::TransferSettings transferSettings() const override;
   bool networkAllowsTransfer(int64_t last_data_ms, int64_t now_ms) override;
   VemoSDKHttp::HttpEventSink& sink() override { return sink_; }
-  VemoSDKHttp::WorkerThreads& checkWorkers() override;
   void wakeTransfers() override;
   void keepHandle(VemoSDKHttp::CurlEasy easy) override;
   bool continueTransfer(std::shared_ptr<VemoSDKHttp::DownloadTaskInfo> transfer) override;

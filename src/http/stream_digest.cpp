@@ -14,29 +14,53 @@ StreamDigest::StreamDigest(WorkerThreads& workers, std::function<void()> wake)
   vemo_md5_init(&context_);
 }
 
-bool StreamDigest::behind(size_t limit) {
-  if (backlog_ <= limit) return false;
-  wake_below_ = limit + 1;
-  // The digest may have caught up meanwhile: look again after asking for the call.
-  if (backlog_ <= limit) {
-    wake_below_ = 0;
+bool StreamDigest::behind(size_t limit, size_t resume_at) {
+  if (backlog_ <= (holding_ ? resume_at : limit)) {
+    holding_ = false;
     return false;
   }
+  wake_below_ = resume_at + 1;
+  // The digest may have caught up meanwhile: look again after asking for the call.
+  if (backlog_ <= resume_at) {
+    wake_below_ = 0;
+    holding_ = false;
+    return false;
+  }
+  holding_ = true;
   return true;
 }
 
 void StreamDigest::feed(std::vector<char> block) {
-  ++backlog_;
+  backlog_ += block.size();
   auto bytes = std::make_shared<std::vector<char>>(std::move(block));
   post([this, bytes] {
     vemo_md5_update(&context_, bytes->data(), bytes->size());
-    size_t left = --backlog_;
-    size_t below = wake_below_;
-    if (below != 0 && left < below && wake_below_.exchange(0) != 0 && wake_) wake_();
+    size_t length = bytes->size();
+    bytes->clear();
+    {
+      std::lock_guard<std::mutex> hold(lock_);
+      spares_.push_back(std::move(*bytes));
+    }
+    hashed(length);
   });
 }
 
+std::vector<char> StreamDigest::spareBlock() {
+  std::lock_guard<std::mutex> hold(lock_);
+  if (spares_.empty()) return {};
+  std::vector<char> block = std::move(spares_.back());
+  spares_.pop_back();
+  return block;
+}
+
+void StreamDigest::hashed(size_t length) {
+  size_t left = backlog_ -= length;
+  size_t below = wake_below_;
+  if (below != 0 && left < below && wake_below_.exchange(0) != 0 && wake_) wake_();
+}
+
 void StreamDigest::feedFromFile(const std::wstring& path, int64_t length) {
+  // Counted as one byte: the part on disk holds no memory while it waits.
   ++backlog_;
   post([this, path, length] {
     // Shared with the download's own handle, which writes past `length` only.
@@ -53,9 +77,7 @@ void StreamDigest::feedFromFile(const std::wstring& path, int64_t length) {
       left -= got;
     }
     if (left > 0) failed_ = true;
-    size_t remaining = --backlog_;
-    size_t below = wake_below_;
-    if (below != 0 && remaining < below && wake_below_.exchange(0) != 0 && wake_) wake_();
+    hashed(1);
   });
 }
 
@@ -68,6 +90,11 @@ void StreamDigest::restart() {
 
 void StreamDigest::finish(std::function<void(const std::string& md5)> then) {
   post([this, then = std::move(then)] {
+    {
+      std::lock_guard<std::mutex> hold(lock_);
+      spares_.clear();
+      spares_.shrink_to_fit();
+    }
     unsigned char digest[16];
     vemo_md5_finish(&context_, digest);
     then(failed_ ? std::string() : to_hex_string(digest, sizeof digest));

@@ -21,6 +21,7 @@ public:
   WorkerThreads& operator=(const WorkerThreads&) = delete;
 
   void post(std::function<void()> job);
+  size_t threadCount() const { return count_; }
 
 private:
   void run();

@@ -5,7 +5,9 @@
 #include <windows.h>
 
 #include "core/text_convert.h"
+#include "http/download_file.h"
 #include "http/http_result_code.h"
+#include "http/worker_threads.h"
 
 namespace vemo::test {
 namespace {
@@ -77,6 +79,61 @@ TEST_F(DownloadChecksTest, ALargeFileIsCheckedAsItArrives) {
   EXPECT_EQ(md5, reference_md5(read(dir.file("large.bin"))));
   EXPECT_EQ(VemoSDKHttp::kStatusCheckFailed, only_result(2).status());
   EXPECT_FALSE(file_exists(dir.file("bad.bin")));
+}
+
+// Holds every check thread of a manager until released: a download's digest
+// then waits, as on a slow CPU.
+class HeldChecks {
+public:
+  explicit HeldChecks(VemoSDKHttp::WorkerThreads& workers) {
+    for (size_t i = 0; i < workers.threadCount(); ++i)
+      workers.post([event = release_] { WaitForSingleObject(event, INFINITE); });
+  }
+  ~HeldChecks() {
+    release();
+    CloseHandle(release_);
+  }
+  void release() { SetEvent(release_); }
+
+private:
+  HANDLE release_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+};
+
+bool wait_for_size(const std::string& path, int64_t size) {
+  for (int i = 0; i < 6000; ++i) {
+    if (file_size(path) >= size) return true;
+    Sleep(10);
+  }
+  return false;
+}
+
+TEST_F(DownloadChecksTest, ATransferRunsAheadOfItsDigestUpToTheMemoryLimit) {
+  const int64_t limit = VemoSDKHttp::DownloadFile::kDigestBacklogLimit;
+  struct Case {
+    const char* name;
+    int64_t size;
+    int64_t hashingStartsAt;  // bytes on disk
+  } cases[] = {
+      // The whole file arrives while nothing is hashed.
+      {"below", limit - (3 << 20), limit - (3 << 20)},
+      // The transfer waits for its digest, then goes on.
+      {"past", limit + (20 << 20), limit},
+  };
+  int64_t callback = 1;
+  for (const Case& c : cases) {
+    const std::string bytes = test_bytes(static_cast<size_t>(c.size), static_cast<uint32_t>(callback));
+    const std::string md5 = reference_md5(bytes);
+    const std::string url = served.add(std::string(c.name) + ".bin", bytes);
+    const std::string part = dir.file(std::string(c.name) + ".part"), dest = dir.file(std::string(c.name) + ".bin");
+    HeldChecks held(manager->checkWorkers());
+    submit(callback, url, download_params(c.name, part, dest, md5));
+    ASSERT_TRUE(wait_for_size(part, c.hashingStartsAt)) << c.name << ": " << file_size(part);
+    held.release();
+    ASSERT_TRUE(sink.waitForResults(static_cast<size_t>(callback))) << c.name;
+    EXPECT_EQ(200, only_result(callback).status()) << c.name;
+    EXPECT_EQ(md5, reference_md5(read(dest))) << c.name;
+    ++callback;
+  }
 }
 
 TEST_F(DownloadChecksTest, ReportsTheHeadersOnceAndTheEndOfTheProgress) {
