@@ -3,7 +3,6 @@
 #include <lua.hpp>
 
 #include <memory>
-#include <new>
 
 using VemoSDK::LuaCallbackTask;
 using VemoSDK::LuaTask;
@@ -13,25 +12,12 @@ LuaTaskQueue* LuaTaskQueue::getInstance() {
   return instance;
 }
 
-LuaTaskQueue::~LuaTaskQueue() { delete latest_; }
-
-namespace {
+LuaTaskQueue::~LuaTaskQueue() { delete latest_.exchange(nullptr); }
 
 // Posting runs on threads that cannot take an exception: without memory the
-// task is dropped and what it would have owned is released.
-LuaCallbackTask* newTask(const char* name, int64_t id, char* json, void* buffer, int32_t length) {
-  auto* task = new (std::nothrow) LuaCallbackTask(name, id, json, buffer, length);
-  if (!task) {
-    std::free(json);
-    if (length > 0) std::free(buffer);
-  }
-  return task;
-}
-
-}  // namespace
-
+// task is dropped (LuaCallbackTask releases what it would have owned).
 void LuaTaskQueue::postAsyncCall(int64_t id, char* json, void* buffer, int32_t length) {
-  pushTask(newTask(nullptr, id, json, buffer, length));
+  post(nullptr, id, json, buffer, length, false);
 }
 
 void LuaTaskQueue::postEvent(const char* name, int64_t id, char* json, void* buffer, int32_t length) {
@@ -40,19 +26,20 @@ void LuaTaskQueue::postEvent(const char* name, int64_t id, char* json, void* buf
 
 void LuaTaskQueue::post(const char* name, int64_t id, char* json, void* buffer, int32_t length,
                         bool keepLatestOnly) {
-  LuaCallbackTask* task = newTask(name, id, json, buffer, length);
+  enqueue(LuaCallbackTask::taking(name, id, json, buffer, length), keepLatestOnly);
+}
+
+void LuaTaskQueue::postCopy(const char* name, int64_t id, const char* json, const void* buffer, int32_t length,
+                            bool keepLatestOnly) {
+  enqueue(LuaCallbackTask::copyOf(name, id, json, buffer, length), keepLatestOnly);
+}
+
+void LuaTaskQueue::enqueue(std::unique_ptr<LuaCallbackTask> task, bool keepLatestOnly) {
   if (!task) return;
-  if (!keepLatestOnly) {
-    pushTask(task);
-    return;
-  }
-  LuaCallbackTask* replaced;
-  {
-    std::lock_guard<std::mutex> lock(slot_lock_);
-    replaced = latest_;
-    latest_ = task;
-  }
-  delete replaced;
+  if (keepLatestOnly)
+    delete latest_.exchange(task.release(), std::memory_order_acq_rel);
+  else
+    fifo_.push(task.release());
 }
 
 void LuaTaskQueue::pushTask(LuaTask* task) {
@@ -62,14 +49,10 @@ void LuaTaskQueue::pushTask(LuaTask* task) {
 int LuaTaskQueue::tick(lua_State* L) {
   // push() may raise a Lua error (out of memory). Lua errors are C++
   // exceptions in this build, so the task is owned here and freed as the
-  // error unwinds; no lock is held while it runs.
+  // error unwinds.
   for (;;) {
     std::unique_ptr<LuaTask> task(fifo_.pop());
-    if (!task) {
-      std::lock_guard<std::mutex> lock(slot_lock_);
-      task.reset(latest_);
-      latest_ = nullptr;
-    }
+    if (!task) task.reset(latest_.exchange(nullptr, std::memory_order_acq_rel));
     if (!task) {
       lua_pushnil(L);
       return 1;

@@ -5,8 +5,8 @@
 #include "core/lua_task.h"
 #include "core/lua_task_fifo.h"
 
+#include <atomic>
 #include <cstdint>
-#include <mutex>
 
 // Any thread posts; only the thread that owns the Lua state ticks.
 class LuaTaskQueue {
@@ -27,6 +27,10 @@ public:
   // keepLatestOnly: the task replaces (and deletes) the one waiting in the
   // latest-event slot instead of joining the FIFO.
   void post(const char* name, int64_t id, char* json, void* buffer, int32_t length, bool keepLatestOnly);
+  // The same, but name, json and buffer are copied, never taken: the task
+  // and its copies are one block, the cheapest way to post.
+  void postCopy(const char* name, int64_t id, const char* json, const void* buffer, int32_t length,
+                bool keepLatestOnly);
   // Takes ownership of a ready task.
   void pushTask(VemoSDK::LuaTask* task);
 
@@ -35,7 +39,10 @@ public:
   int tick(lua_State* L);
 
 private:
+  void enqueue(std::unique_ptr<VemoSDK::LuaCallbackTask> task, bool keepLatestOnly);
+
   VemoSDK::LuaTaskFifo fifo_;
-  std::mutex slot_lock_;
-  VemoSDK::LuaCallbackTask* latest_ = nullptr;  // guarded by slot_lock_
+  // Producers swap their task in and delete the one they took out; the Lua
+  // thread swaps in null. Swaps only, so no producer ever waits.
+  std::atomic<VemoSDK::LuaCallbackTask*> latest_{nullptr};
 };

@@ -1,7 +1,6 @@
 #include "http/http_events.h"
 
-#include <cstdlib>
-#include <cstring>
+#include <cstdint>
 
 #include "core/lua_task_queue.h"
 #include "http/batch_submit_manager.h"
@@ -10,22 +9,13 @@
 namespace VemoSDKHttp {
 namespace {
 
-// The queue frees what it is given with free: malloc'd copies.
-void* malloc_copy(const std::string& bytes, bool terminate) {
-  void* copy = std::malloc(bytes.size() + (terminate ? 1 : 0));
-  if (!copy) return nullptr;
-  std::memcpy(copy, bytes.data(), bytes.size());
-  if (terminate) static_cast<char*>(copy)[bytes.size()] = '\0';
-  return copy;
-}
-
+// The queue copies the texts into the task's one block; without memory
+// nothing is posted, since an answer without its text would mislead.
 void post_to_queue(const char* name, int64_t id, const std::string& json, const std::string& body,
                    bool keep_latest_only) {
-  char* text = static_cast<char*>(malloc_copy(json, true));
-  if (!text) return;  // out of memory: an answer without its text would mislead
-  void* buffer = body.empty() ? nullptr : malloc_copy(body, false);
-  int32_t length = buffer ? static_cast<int32_t>(body.size()) : 0;
-  LuaTaskQueue::getInstance()->post(name, id, text, buffer, length, keep_latest_only);
+  if (body.size() > static_cast<size_t>(INT32_MAX)) return;
+  LuaTaskQueue::getInstance()->postCopy(name, id, json.c_str(), body.empty() ? nullptr : body.data(),
+                                        static_cast<int32_t>(body.size()), keep_latest_only);
 }
 
 class LuaTaskQueueSink final : public HttpEventSink {

@@ -11,6 +11,7 @@
 #include <cstring>
 #include <functional>
 #include <future>
+#include <string>
 #include <thread>
 
 namespace {
@@ -66,6 +67,21 @@ TEST(LuaTaskQueue, DeliversThePostedValues) {
       {"latest-event slot alone",
        [](LuaTaskQueue& q) { q.post("PATCH_EVENT", 5, dup(R"({"p":1})"), nullptr, 0, true); },
        {"PATCH_EVENT", "#5", R"({"p":1})", "nil"}},
+      // Copies are never freed: g_not_heap would crash free().
+      {"copied name, json and buffer",
+       [](LuaTaskQueue& q) { q.postCopy(g_not_heap, 9, g_not_heap, g_not_heap, 3, false); },
+       {"xyz", "#9", "xyz", "xyz"}},
+      {"copied without name, json or buffer",
+       [](LuaTaskQueue& q) { q.postCopy(nullptr, 4, nullptr, nullptr, 0, false); }, {"ASYNC_CALL", "#4", "{}", "nil"}},
+      {"copied texts larger than a pooled block",
+       [](LuaTaskQueue& q) {
+         std::string json(3000, 'j'), body(5000, '\0');
+         q.postCopy("BIG", 1, json.c_str(), body.data(), static_cast<int32_t>(body.size()), false);
+       },
+       {"BIG", "#1", std::string(3000, 'j'), std::string(5000, '\0')}},
+      {"copied into the latest-event slot",
+       [](LuaTaskQueue& q) { q.postCopy("HTTP_EVENT", 6, R"({"p":2})", nullptr, 0, true); },
+       {"HTTP_EVENT", "#6", R"({"p":2})", "nil"}},
   };
   for (const PostCase& c : cases) {
     SCOPED_TRACE(c.label);
