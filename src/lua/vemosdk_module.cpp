@@ -173,7 +173,7 @@ const luaL_Reg kVemosdkFunctions[] = {
     {"get_disk_info_async", LuaHardware::diskInfo},
     {"get_command_line", LuaCore::getCommandLine},
     {"switch_to_game", LuaSystem::switchToGame},
-    {"FLOATER", notAvailable},
+    {"FLOATER", LuaWebView::floater},
     // patches
     {"vemosdk_patch_dir", LuaHttp::patchDir},
     {"vemosdk_patch_files", LuaHttp::patchFiles},

@@ -6,6 +6,7 @@
 #include "webview/webview_json.h"
 #include "webview/webview_runtime_discovery.h"
 #include "webview/window_work.h"
+#include "webview/windows/floater_actions.h"
 
 #include <windows.h>
 
@@ -75,6 +76,21 @@ int webviewCallbackJs(lua_State* L) {
   // Copies travel with the job: the Lua strings may be gone when it runs.
   runWindowWork([cbid, text] { WebViewEventDispatcher::instance().deliverCallback(cbid, text); });
   return 0;
+}
+
+int floater(lua_State* L) {
+  lua_Integer callbackId = luaL_checkinteger(L, 1);
+  size_t length = 0;
+  const char* text = luaL_checklstring(L, 2, &length);
+  cJSON* request = cJSON_ParseWithLength(text, length);
+  if (!request) return 0;
+  FloaterActionAnswer answer = vmsdk_floater_action(callbackId, request);
+  if (answer.bounds.empty()) {
+    lua_pushinteger(L, answer.result);
+  } else {
+    lua_pushlstring(L, answer.bounds.data(), answer.bounds.size());
+  }
+  return 1;
 }
 
 }  // namespace VemoSDK::LuaWebView

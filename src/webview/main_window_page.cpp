@@ -37,11 +37,7 @@ bool MainWindowPage::close() {
   if (!host_) return false;
   std::string url = host_->currentUrl();
   host_.reset();
-  cJSON* event = cJSON_CreateObject();
-  cJSON_AddStringToObject(event, "type", "close");
-  cJSON* args = closeEventData_.empty() ? nullptr : cJSON_CreateString(closeEventData_.c_str());
-  WebViewEventDispatcher::postEvent(event, url, 1, args);
-  cJSON_Delete(args);
+  WebViewEventDispatcher::postCloseEvent(url, closeEventData_);
   return true;
 }
 

@@ -3,26 +3,19 @@
 #include "webview/vemo_webview.h"
 
 #include "core/debug_log.h"
-#include "core/sdk_context.h"
 #include "core/system_clock.h"
 #include "core/text_convert.h"
 #include "webview/web_engine_entry.h"
 #include "webview/webview_event_dispatcher.h"
 #include "webview/webview_runtime_discovery.h"
+#include "webview/webview_user_agent.h"
 
 namespace VemoSDK {
 namespace {
 
-constexpr const char* kSdkVersion = "3.0.14";
 constexpr const char* kDefaultArguments = "--disable-features=msSmartScreenProtection";
 constexpr const char* kFilePageArguments =
     "--allow-file-access-from-files --disable-web-security --disable-features=msSmartScreenProtection";
-
-template <class T>
-const T* setting(const WebViewSettingsMap& settings, const char* key) {
-  auto found = settings.find(key);
-  return found == settings.end() ? nullptr : static_cast<const T*>(found->second);
-}
 
 }  // namespace
 
@@ -36,15 +29,15 @@ VemoWebView::VemoWebView(HWND parent, const std::string& url, int left, int top,
                          const WebViewSettingsMap& settings, VemoWebViewListener* listener, bool prepare)
     : listener_(listener), serial_(LiveWebViewHosts::add(this)), currentUrl_(url) {
   bounds_ = RECT{left, top, right, bottom};
-  const wchar_t* runtime = setting<wchar_t>(settings, "webview_path");
+  const wchar_t* runtime = webViewSetting<wchar_t>(settings, "webview_path");
   runtimeFolder_ = runtime && *runtime ? runtime : WebViewRuntimeDiscovery::folder();
-  const wchar_t* agent = setting<wchar_t>(settings, "user_agent");
+  const wchar_t* agent = webViewSetting<wchar_t>(settings, "user_agent");
   if (agent && *agent) userAgent_ = agent;
   userDataFolders_ = std::make_unique<WebViewUserDataFolder>(runtimeFolder_);
   filesEnvFolder_ = userDataFolders_->folder() + L"files_env\\";
   vemo_debug_printf("wv===>user data folder: %s\n", wstring_to_utf8(userDataFolders_->folder()).c_str());
-  const char* injection = setting<char>(settings, "injection");
-  const char* options = setting<char>(settings, "options");
+  const char* injection = webViewSetting<char>(settings, "injection");
+  const char* options = webViewSetting<char>(settings, "options");
   pageData_ = std::make_unique<WebViewPageData>(injection ? injection : "{}", options ? options : "{}");
   attach(parent, prepare);
 }
@@ -218,12 +211,7 @@ void VemoWebView::applySettings() {
   settings.putIsScriptEnabled(true);
   settings.putAreDefaultScriptDialogsEnabled(true);
   settings.putIsWebMessageEnabled(true);
-  if (userAgent_.empty()) {
-    VemoSDKContextPtr context = vemosdk_get_context();
-    std::string suffix = std::string("OrbApp(KVSDK/") + kSdkVersion + ") " + (context ? context->package_name : "") +
-                         "Client/" + (context ? context->app_version : "");
-    userAgent_ = utf8_to_wstring(settings.userAgent() + " " + suffix);
-  }
+  if (userAgent_.empty()) userAgent_ = utf8_to_wstring(settings.userAgent() + " " + sdkUserAgentSuffix());
   std::string agent = wstring_to_utf8(userAgent_);
   settings.putUserAgent(agent);
   vemo_debug_printf("result ua:%s\n", agent.c_str());

@@ -29,6 +29,13 @@ namespace VemoSDK {
 // (const char*: UTF-8 JSON texts, default "{}"), "user_agent" (const wchar_t*).
 using WebViewSettingsMap = std::map<std::string, const void*>;
 
+// The entry under key as a T pointer, or null.
+template <class T>
+const T* webViewSetting(const WebViewSettingsMap& settings, const char* key) {
+  auto found = settings.find(key);
+  return found == settings.end() ? nullptr : static_cast<const T*>(found->second);
+}
+
 enum WebViewState : int32_t {
   kWebViewNew = 0,
   kWebViewReady = 1,

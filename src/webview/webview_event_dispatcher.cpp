@@ -46,6 +46,13 @@ void WebViewEventDispatcher::postEvent(cJSON* object, const std::string& url, in
   postLuaEvent(kWebViewEvent, code, text.c_str(), nullptr, 0);
 }
 
+void WebViewEventDispatcher::postCloseEvent(const std::string& url, const std::string& closeEventData) {
+  cJSON* event = cJSON_CreateObject();
+  cJSON_AddStringToObject(event, "type", "close");
+  WebViewJson args(closeEventData.empty() ? nullptr : cJSON_CreateString(closeEventData.c_str()));
+  postEvent(event, url, 1, args.get());
+}
+
 void WebViewEventDispatcher::deliverCallback(const std::string& cbid, const std::string& text) {
   bool anyWaiting = !pending_.empty();
   std::string id = cbid.substr(0, cbid.find('@'));

@@ -33,6 +33,9 @@ public:
   // Adds "url" and a copy of args to object (a new one when null; taken
   // over) and posts it formatted with the code as the task's id.
   static void postEvent(cJSON* object, const std::string& url, int64_t code, const cJSON* args);
+  // Code 1 for a page window that closed: {"type": "close", "url", "args":
+  // closeEventData as a JSON string (left out when empty)}.
+  static void postCloseEvent(const std::string& url, const std::string& closeEventData);
 
   // The UI-thread half of webview_callback_js: answers the page of a live
   // host once; every other cbid goes to the unknown-callback handler.

@@ -54,7 +54,7 @@ TEST_F(VemosdkTable, OnlyTheWebViewWindowRowsAreNotAvailable) {
   // Not called: they end, restart or hide the process.
   const char* skipped = "_vemosdk.exit _vemosdk.restart_self _vemosdk.launch_process_kill_self _vemosdk.window_minimize";
   // Only the rows of the web view windows, which are not built yet (README).
-  EXPECT_EQ("_vemosdk.FLOATER _vemosdk.webview_call_js _vemosdk.webview_load_url _vemosdk.webview_operator",
+  EXPECT_EQ("_vemosdk.webview_call_js _vemosdk.webview_load_url _vemosdk.webview_operator",
             vemo::test::functions_not_available(L.get(), "_vemosdk", skipped));
 }
 

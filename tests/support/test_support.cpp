@@ -62,6 +62,21 @@ std::string test_bin_dir() { return unix_to_windows(VEMO_TEST_BIN_DIR); }
 
 std::string browser_runtime_dir() { return unix_to_windows(VEMO_BROWSER_RUNTIME_DIR); }
 
+bool copy_browser_runtime(const std::string& folder) {
+  std::wstring from = widen(browser_runtime_dir());
+  std::wstring to = widen(folder);
+  WIN32_FIND_DATAW entry;
+  HANDLE find = FindFirstFileW((from + L"\\*").c_str(), &entry);
+  if (find == INVALID_HANDLE_VALUE) return false;
+  bool copied = true;
+  do {
+    if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+    copied &= CopyFileW((from + L"\\" + entry.cFileName).c_str(), (to + L"\\" + entry.cFileName).c_str(), FALSE) != 0;
+  } while (FindNextFileW(find, &entry));
+  FindClose(find);
+  return copied;
+}
+
 TempDir::TempDir(const std::string& name) {
   path_ = work_dir() + "\\tmp-" + name + "-" + std::to_string(GetCurrentProcessId());
   remove_tree(widen(path_));

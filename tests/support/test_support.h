@@ -63,6 +63,9 @@ std::string https_public_key_der();
 // The runtime folder of the headless browser that the "browser" fixture
 // runs (its DevTools endpoint file is there), as a Windows path.
 std::string browser_runtime_dir();
+// Copies the files of that folder (not its subfolders) into folder, so a
+// test may add pages of its own to a runtime folder without touching others'.
+bool copy_browser_runtime(const std::string& folder);
 // Folder the test server serves, as a Windows path.
 std::string http_root();
 

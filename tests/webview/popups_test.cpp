@@ -7,14 +7,13 @@
 #include "core/text_convert.h"
 #include "lua/vemosdk_module.h"
 #include "lua_values.h"
+#include "screen_picture.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>
 #include <lua.hpp>
 
 #include <windows.h>
-#include <objidl.h>
-#include <gdiplus.h>
 
 #include <chrono>
 #include <memory>
@@ -49,41 +48,6 @@ std::vector<HWND> visibleOfClass(const wchar_t* name) {
   for (HWND w = FindWindowExW(nullptr, nullptr, name, nullptr); w; w = FindWindowExW(nullptr, w, name, nullptr))
     if (IsWindowVisible(w) && ownWindow(w)) found.push_back(w);
   return found;
-}
-
-// The screen as the X server shows it over the rectangle, saved as PNG.
-void saveScreen(const RECT& area, const std::string& name) {
-  std::string folder = vemo::test::work_dir() + "\\screenshots";
-  CreateDirectoryW(utf8_to_wstring(folder).c_str(), nullptr);
-  int width = area.right - area.left, height = area.bottom - area.top;
-  HDC screen = GetDC(nullptr);
-  HDC memory = CreateCompatibleDC(screen);
-  HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
-  HGDIOBJ old = SelectObject(memory, bitmap);
-  BitBlt(memory, 0, 0, width, height, screen, area.left, area.top, SRCCOPY);
-  SelectObject(memory, old);
-  {
-    Gdiplus::GdiplusStartupInput input;
-    ULONG_PTR token = 0;
-    Gdiplus::GdiplusStartup(&token, &input, nullptr);
-    {
-      Gdiplus::Bitmap picture(bitmap, nullptr);
-      UINT count = 0, size = 0;
-      Gdiplus::GetImageEncodersSize(&count, &size);
-      std::vector<unsigned char> buffer(size);
-      auto* encoders = reinterpret_cast<Gdiplus::ImageCodecInfo*>(buffer.data());
-      Gdiplus::GetImageEncoders(count, size, encoders);
-      for (UINT i = 0; i < count; ++i) {
-        if (std::wstring(encoders[i].MimeType) != L"image/png") continue;
-        std::wstring path = utf8_to_wstring(folder + "\\" + name);
-        EXPECT_EQ(picture.Save(path.c_str(), &encoders[i].Clsid, nullptr), Gdiplus::Ok) << name;
-      }
-    }
-    Gdiplus::GdiplusShutdown(token);
-  }
-  DeleteObject(bitmap);
-  DeleteDC(memory);
-  ReleaseDC(nullptr, screen);
 }
 
 class PopupsTest : public ::testing::Test {
@@ -143,7 +107,7 @@ TEST_F(PopupsTest, TheSecondButtonAnswersOnceAndFreesTheOwner) {
   GetWindowRect(content, &box);
   EXPECT_EQ(box.right - box.left, 400);
   EXPECT_EQ(box.bottom - box.top, 60 + 140);
-  saveScreen(ownerRect(), "alert.png");
+  EXPECT_TRUE(vemo::test::save_screen_picture(ownerRect(), "alert.png"));
 
   // A second alert while one shows is refused.
   run(R"(_vemosdk.modal_open(8, "Other", '{}'))");
@@ -210,7 +174,7 @@ TEST_F(PopupsTest, OneLoadingPopUpAndOneToast) {
   EXPECT_EQ(box.right - box.left, 55);
   RECT owner = ownerRect();
   EXPECT_EQ(box.left, (owner.right - owner.left) / 2 + owner.left - 27);
-  saveScreen(owner, "loading.png");
+  EXPECT_TRUE(vemo::test::save_screen_picture(owner, "loading.png"));
   run("_vemosdk.loading_hide()");
   pump(50);
   EXPECT_TRUE(visibleOfClass(L"VemoSdkLoadingView").empty());
@@ -223,7 +187,7 @@ TEST_F(PopupsTest, OneLoadingPopUpAndOneToast) {
   ASSERT_EQ(toasts.size(), 1u);
   GetWindowRect(toasts[0], &box);
   EXPECT_EQ(box.bottom - box.top, 20 + 25) << "the first toast's height";
-  saveScreen(owner, "toast.png");
+  EXPECT_TRUE(vemo::test::save_screen_picture(owner, "toast.png"));
   pump(300);
   EXPECT_EQ(visibleOfClass(L"VemoSDKToastViewBackGround").size(), 1u) << "a toast stays until closed";
   run("_vemosdk.toast_open(0, '', '{}')");

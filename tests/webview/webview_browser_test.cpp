@@ -87,7 +87,7 @@ protected:
     CreateDirectoryW(utf8_to_wstring(runtime_).c_str(), nullptr);
     CreateDirectoryW(utf8_to_wstring(runtime_ + "\\VemoPages").c_str(), nullptr);
     vemo::test::write_file(runtime_ + "\\VemoPages\\vemo_error.html", "<p>error</p>");
-    copyRuntimeFiles();
+    EXPECT_TRUE(vemo::test::copy_browser_runtime(runtime_)) << "no browser runtime folder";
     VemoSDK::setWebviewPath(runtime_.c_str());
     www_ = vemo::test::http_root() + "\\webview";
     CreateDirectoryW(utf8_to_wstring(www_).c_str(), nullptr);
@@ -102,19 +102,6 @@ protected:
     DestroyWindow(window_);
     VemoSDK::setWebviewPath("");
     vemosdk_set_context(nullptr);
-  }
-
-  void copyRuntimeFiles() {
-    std::wstring from = utf8_to_wstring(vemo::test::browser_runtime_dir());
-    WIN32_FIND_DATAW entry;
-    HANDLE find = FindFirstFileW((from + L"\\*").c_str(), &entry);
-    ASSERT_NE(find, INVALID_HANDLE_VALUE) << "no browser runtime folder";
-    do {
-      if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
-      CopyFileW((from + L"\\" + entry.cFileName).c_str(), (utf8_to_wstring(runtime_) + L"\\" + entry.cFileName).c_str(),
-                FALSE);
-    } while (FindNextFileW(find, &entry));
-    FindClose(find);
   }
 
   std::string page(const std::string& name, const std::string& html) {
