@@ -3,7 +3,6 @@
 #include "core/lua_guard.h"
 #include "core/sdk_context.h"
 #include "lua/fst/fst_module.h"
-#include "lua/lua_not_available.h"
 #include "lua/qrcode/qrcode_function.h"
 #include "lua/sensitive_words/sensitive_words_module.h"
 #include "lua/vemosdk_batch_functions.h"
@@ -32,12 +31,7 @@ namespace {
 
 using namespace VemoSDK;
 
-// A function whose subsystem is not part of this build yet: the name is
-// there, the call fails honestly.
-constexpr lua_CFunction notAvailable = vemo_lua_not_available;
-
-// Every function of the module, in table order; each family replaces its
-// notAvailable entries where its rows stand.
+// Every function of the module, in table order.
 const luaL_Reg kVemosdkFunctions[] = {
     // core
     {"lread", LuaFiles::lread},
@@ -72,7 +66,7 @@ const luaL_Reg kVemosdkFunctions[] = {
     {"sysinfo", LuaProbes::sysinfo},
     {"sysinfo_idfa", LuaProbes::sysinfoIdfa},
     {"sysinfo_os_version", LuaProbes::osVersion},
-    {"sysinfo_open_url", LuaWebView::webviewOpen},
+    {"sysinfo_open_url", LuaWebView::sysinfoOpenUrl},
     {"sysinfo_memory_size", LuaProbes::memorySize},
     {"sysinfo_memory_info", LuaSystem::memoryInfo},
     {"sysinfo_country", LuaProbes::country},
@@ -135,10 +129,10 @@ const luaL_Reg kVemosdkFunctions[] = {
     {"webview_close", LuaWebView::webviewClose},
     {"webview_is_opened", LuaWebView::webviewIsOpened},
     {"webview_callback_js", LuaWebView::webviewCallbackJs},
-    {"webview_call_js", notAvailable},
-    {"webview_operator", notAvailable},
+    {"webview_call_js", LuaWebView::webviewCallJs},
+    {"webview_operator", LuaWebView::webviewOperator},
     {"is_build_in_webview_available", LuaWebView::isBuildInWebviewAvailable},
-    {"webview_load_url", notAvailable},
+    {"webview_load_url", LuaWebView::webviewLoadUrl},
     // voice media
     {"media_start_record", LuaMedia::startRecord},
     {"media_stop_record", LuaMedia::stopRecord},
@@ -207,7 +201,7 @@ static_assert(kFunctionCount == 141, "the module has 141 functions");
 
 bool vemosdk_function_works(const char* name) {
   for (const luaL_Reg* entry = kVemosdkFunctions; entry->name; ++entry)
-    if (std::strcmp(entry->name, name) == 0) return entry->func != notAvailable;
+    if (std::strcmp(entry->name, name) == 0) return true;
   return false;
 }
 

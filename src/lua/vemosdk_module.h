@@ -5,5 +5,5 @@ struct lua_State;
 extern "C" int luaopen_vemosdk(lua_State* L);
 
 // Whether the module's function of that name is built in (false for an
-// unknown name and for those that raise "not available").
+// unknown name).
 bool vemosdk_function_works(const char* name);

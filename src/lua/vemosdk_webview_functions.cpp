@@ -1,5 +1,7 @@
 #include "lua/vemosdk_webview_functions.h"
 
+#include "core/debug_log.h"
+#include "core/json_utils.h"
 #include "core/text_convert.h"
 #include "webview/main_window_page.h"
 #include "webview/webview_event_dispatcher.h"
@@ -21,7 +23,21 @@
 namespace VemoSDK::LuaWebView {
 namespace {
 
+bool isWebUrl(const std::string& url) {
+  auto startsWith = [&](const char* scheme) {
+    size_t n = std::strlen(scheme);
+    return url.size() > n && _strnicmp(url.c_str(), scheme, n) == 0;
+  };
+  return startsWith("http://") || startsWith("https://");
+}
+
+// The shell runs whatever it is given: a program path or a file URL would
+// start a program, not a browser.
 void openInSystemBrowser(const std::string& url) {
+  if (!isWebUrl(url)) {
+    vemo_debug_printf("system browser refused for a URL that is not http(s): %s\n", url.c_str());
+    return;
+  }
   std::wstring wide = utf8_to_wstring(url);
   SHELLEXECUTEINFOW info = {};
   info.cbSize = sizeof info;
@@ -51,6 +67,59 @@ int webviewOpen(lua_State* L) {
   }
   runWindowWork([url, injection, options] { MainWindowPage::instance().open(url, injection, options); });
   return 0;
+}
+
+int sysinfoOpenUrl(lua_State* L) {
+  std::string url = luaL_checkstring(L, 1);
+  if (!isWebUrl(url)) return luaL_error(L, "sysinfo_open_url opens only http and https URLs, not \"%s\"", url.c_str());
+  return webviewOpen(L);
+}
+
+int webviewCallJs(lua_State* L) {
+  std::string script = luaL_checkstring(L, 1);
+  bool taken = MainWindowPage::instance().isOpened() && !script.empty();
+  if (taken) runWindowWork([script] {
+      if (VemoWebView* host = MainWindowPage::instance().host()) host->executeScript(script, nullptr);
+    });
+  lua_pushboolean(L, taken);
+  return 1;
+}
+
+int webviewLoadUrl(lua_State* L) {
+  std::string url = luaL_checkstring(L, 1);
+  runWindowWork([url] {
+    if (VemoWebView* host = MainWindowPage::instance().host()) host->loadUrl(url);
+  });
+  return 0;
+}
+
+int webviewOperator(lua_State* L) {
+  size_t length = 0;
+  const char* text = luaL_checklstring(L, 1, &length);
+  WebViewJson request(cJSON_ParseWithLength(text, length));
+  const char* type = json_get_string(request.get(), "type");
+  bool answer = false;
+  if (type) {
+    std::string operation = type;
+    const cJSON* data = cJSON_GetObjectItemCaseSensitive(request.get(), "data");
+    if (operation == "is_opened") {
+      answer = MainWindowPage::instance().isOpened();
+    } else if (operation == "close") {
+      runWindowWork([] { MainWindowPage::instance().close(); });
+      answer = true;
+    } else if (operation == "prepare") {
+      answer = true;
+    } else if (operation == "call_js") {
+      const char* script = json_get_string(data, "js_str");
+      answer = script && *script;
+      std::string copy = answer ? script : "";
+      if (answer) runWindowWork([copy] {
+          if (VemoWebView* host = MainWindowPage::instance().host()) host->executeScript(copy, nullptr);
+        });
+    }
+  }
+  lua_pushboolean(L, answer);
+  return 1;
 }
 
 int webviewClose(lua_State*) {
