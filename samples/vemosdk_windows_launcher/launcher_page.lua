@@ -51,9 +51,17 @@ _vemosdk.register_cb("WEBVIEW_EVENT", function(code, json_text)
     on_page_message(json_text)
   elseif code == 1 then
     log("page closed")
+  elseif code == 3 then
+    log("page navigation: " .. tostring(json_text))
   elseif code == 4 then
     log("page failed to load: " .. tostring(json_text))
   end
+end)
+
+-- The floater a script may open with _vemosdk.FLOATER: shown 101, hidden
+-- 102, closed 103, resized 104, moved 105 (with its bounds), clicked 201.
+_vemosdk.register_cb("VEMO_FLOATER_EVENT", function(code, json_text)
+  log(string.format("floater event %s %s", tostring(code), tostring(json_text or "")))
 end)
 
 -- Without a browser runtime beside the launcher there is no page to show.
