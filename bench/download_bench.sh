@@ -6,7 +6,7 @@
 # checks the MD5 as well; curl checks nothing (for the 1 GiB file the script
 # also times curl followed by md5sum, a native download that verifies).
 #   bench/download_bench.sh [--runs R] [--small-files N] [--work DIR]
-# Installs nginx-light, curl and aria2 from Debian's packages when missing.
+# nginx-light, curl and aria2 come from scripts/setup --bench.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 repo=$(cd "$here/.." && pwd)
@@ -23,19 +23,8 @@ while [ $# -gt 0 ]; do
 done
 mkdir -p "$work"
 
-# The server and the native peers. A package's own start-up script would
-# start a system nginx on port 80: keep it from starting anything.
-missing=()
-for package in nginx-light curl aria2; do dpkg -s "$package" >/dev/null 2>&1 || missing+=("$package"); done
-if [ ${#missing[@]} -gt 0 ]; then
-  policy=/usr/sbin/policy-rc.d
-  made_policy=
-  if [ ! -e "$policy" ]; then printf '#!/bin/sh\nexit 101\n' >"$policy"; chmod +x "$policy"; made_policy=1; fi
-  DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "${missing[@]}" >"$work/apt.log" 2>&1 ||
-    { cat "$work/apt.log" >&2; [ -n "$made_policy" ] && rm -f "$policy"; exit 1; }
-  [ -n "$made_policy" ] && rm -f "$policy"
-fi
-
+# The server and the native peers come with the benchmarks' set-up.
+"$repo/scripts/setup" --bench >/dev/null
 "$repo/scripts/build" >"$work/build.log" 2>&1 || { cat "$work/build.log" >&2; exit 1; }
 bench_exe="$repo/build/bench/download_bench.exe"
 
