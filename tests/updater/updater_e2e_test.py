@@ -62,7 +62,10 @@ class UpdaterEndToEnd(unittest.TestCase):
             first = folder.start("updater.exe")
             first.wait_for(ENTRY_RAN)
             headless = folder.start("updater.exe", "headless_update=applying")
-            time.sleep(1.0)
+            # Time to reach its wait under Wine (a start can take over a
+            # second), well inside its 5 s: quitting the first one earlier
+            # lets it start as the only updater, without waiting.
+            time.sleep(2.5)
             self.assertTrue(headless.running())
             self.assertEqual(0, quit_updater(folder, first))
             headless.wait_for(ACQUIRED)
