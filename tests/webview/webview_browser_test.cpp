@@ -10,6 +10,7 @@
 #include "lua/vemosdk_module.h"
 #include "lua_values.h"
 #include "test_support.h"
+#include "webview_test_env.h"
 #include "core/json_object.h"
 #include "webview/webview_event_dispatcher.h"
 #include "webview/webview_stat_sink.h"
@@ -19,7 +20,6 @@
 
 #include <winsock2.h>
 
-#include <chrono>
 #include <functional>
 #include <memory>
 #include <regex>
@@ -27,28 +27,12 @@
 namespace {
 
 using namespace VemoSDK;
-using Clock = std::chrono::steady_clock;
+using vemo::test::pumpUntil;
 
 struct Task {
   int64_t code = 0;
   WebViewJson json;
 };
-
-// Pumps the thread's messages (the engine's callbacks arrive through them)
-// until done() or the time is up.
-bool pumpUntil(const std::function<bool()>& done, int seconds = 30) {
-  auto deadline = Clock::now() + std::chrono::seconds(seconds);
-  while (!done()) {
-    if (Clock::now() > deadline) return false;
-    MSG message;
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-      TranslateMessage(&message);
-      DispatchMessageW(&message);
-    }
-    Sleep(5);
-  }
-  return true;
-}
 
 // A port on which nothing listens.
 int closedPort() {
@@ -76,21 +60,8 @@ struct CreatedListener : VemoWebViewListener {
 
 class BrowserTest : public ::testing::Test {
 protected:
-  BrowserTest() : dir_("webview-browser") {
-    program_ = dir_.file("program");
-    CreateDirectoryW(utf8_to_wstring(program_).c_str(), nullptr);
-    vemo::test::write_file(program_ + "\\sdkconfig.json",
-                           R"({"game_id":"browser-test","package_name":"com.vemo.browser"})");
-    vemosdk_set_context(build_sdk_context(program_ + "\\", "", "2.4.6", nullptr));
-    // A runtime folder of its own: the browser's endpoint and version, and the error page.
-    runtime_ = dir_.file("runtime");
-    CreateDirectoryW(utf8_to_wstring(runtime_).c_str(), nullptr);
-    CreateDirectoryW(utf8_to_wstring(runtime_ + "\\VemoPages").c_str(), nullptr);
-    vemo::test::write_file(runtime_ + "\\VemoPages\\vemo_error.html", "<p>error</p>");
-    EXPECT_TRUE(vemo::test::copy_browser_runtime(runtime_)) << "no browser runtime folder";
-    VemoSDK::setWebviewPath(runtime_.c_str());
-    www_ = vemo::test::http_root() + "\\webview";
-    CreateDirectoryW(utf8_to_wstring(www_).c_str(), nullptr);
+  BrowserTest()
+      : env_("webview-browser"), dir_(env_.dir), program_(env_.program), runtime_(env_.runtime), www_(env_.www) {
     window_ = CreateWindowExW(0, L"STATIC", L"browser test", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 640, 480,
                               nullptr, nullptr, nullptr, nullptr);
     luaL_requiref(lua_.get(), "_vemosdk", luaopen_vemosdk, 1);
@@ -100,14 +71,9 @@ protected:
   ~BrowserTest() override {
     host_.reset();
     DestroyWindow(window_);
-    VemoSDK::setWebviewPath("");
-    vemosdk_set_context(nullptr);
   }
 
-  std::string page(const std::string& name, const std::string& html) {
-    vemo::test::write_file(www_ + "\\" + name, html);
-    return vemo::test::http_base_url() + "/webview/" + name;
-  }
+  std::string page(const std::string& name, const std::string& html) { return env_.page(name, html); }
 
   void open(const std::string& url, const char* options = "{}", const char* injection = "{}") {
     WebViewSettingsMap settings{{"options", options}, {"injection", injection}};
@@ -158,8 +124,9 @@ protected:
     return result;
   }
 
-  vemo::test::TempDir dir_;
-  std::string program_, runtime_, www_;
+  vemo::test::WebViewTestEnv env_;
+  vemo::test::TempDir& dir_;
+  const std::string &program_, &runtime_, &www_;
   HWND window_ = nullptr;
   CreatedListener listener_;
   std::unique_ptr<VemoWebView> host_;

@@ -1,19 +1,32 @@
 #pragma once
-// The base of the native windows that host one web view over a parent
-// window: its bounds, its window and closing. This is the floater's minimal
-// view of it (the close button, the load watchdog, auto-scaling and the
-// mouse hook come with the full window base). UI thread only.
+// The base of every native window that hosts one web view above a parent
+// window of the game or launcher: its load state, its bounds relative to the
+// parent, its close button (shown at once when the page asks for it or
+// fails, and 5 s after a navigation started that has not completed), the
+// parent's moves, resizes, restores and clicks, and closing on request of
+// the page. The browser window and the floaters derive from it; openers and
+// the Lua glue drive them only through the virtual operations.
+//
+// UI thread only: every window, hook, timer and registry here belongs to
+// the thread that owns the parent window. Other threads come through
+// runWindowWork (webview/window_work.h).
 #include "webview/vemo_webview.h"
 #include "webview/vemo_webview_listener.h"
+#include "webview/windows/window_hook_owners.h"
 
 #include <windows.h>
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
+#include <vector>
 
 namespace VemoSDK {
 
+class VemoWebViewCloseView;
+
+// What the hooks treat differently.
 enum WebViewWindowKind : int32_t {
   kOpenerFloater = 0,  // laid over the host window by the browser opener
   kLuaFloater = 1,     // the one floater Lua drives through FLOATER
@@ -25,6 +38,7 @@ enum WebViewWindowLoadState : int32_t {
   kWindowWebViewCreated = 1,
   kWindowNavigationStarted = 2,
   kWindowNavigationCompleted = 3,
+  kWindowClosed = 4,  // set by the browser only
 };
 
 struct WebViewWindowBounds {
@@ -40,59 +54,74 @@ using WebViewWindowCloseCallback = std::function<void()>;
 
 class VemoWebViewWindow : public VemoWebViewListener {
 public:
-  // Posted to a non-browser window when its parent is restored, with SC_RESTORE as wParam.
+  // Delay of the load watchdog: a page not completed by then offers its close button.
+  static constexpr UINT kLoadWatchdogMs = 5000;
+  // Posted to a non-browser window when its parent is restored from the
+  // taskbar, with SC_RESTORE as wParam.
   static constexpr UINT kRestoreMessage = 0x9002;
 
-  VemoWebViewWindow(HWND parent, int kind, const WebViewSettingsMap& params) : kind(kind), parentWnd(parent) {
-    auto callback = params.find("close_callback");
-    if (callback != params.end() && callback->second)
-      closeCallback = *static_cast<const WebViewWindowCloseCallback*>(callback->second);
-  }
+  // params: the base reads only "close_callback" (a WebViewWindowCloseCallback*).
+  VemoWebViewWindow(HWND parent, int kind, const WebViewSettingsMap& params);
   VemoWebViewWindow(const VemoWebViewWindow&) = delete;
   VemoWebViewWindow& operator=(const VemoWebViewWindow&) = delete;
-  ~VemoWebViewWindow() override = default;
 
-  void onWebViewCreated(bool ok) override {
-    if (ok) loadState = kWindowWebViewCreated;
-  }
-  void onNavigationStarting() override { loadState = kWindowNavigationStarted; }
-  void onNavigationCompleted(bool) override { loadState = kWindowNavigationCompleted; }
-  cJSON* onWebMessage(const std::string&, const std::string&, const cJSON*) override { return nullptr; }
+  void onWebViewCreated(bool ok) override;
+  void onNavigationStarting() override;
+  void onNavigationCompleted(bool ok) override;
+  // The page actions "nativeAction" ({"showCloseButton": bool}) and
+  // "closeBrowser"; always null.
+  cJSON* onWebMessage(const std::string& id, const std::string& name, const cJSON* args) override;
   virtual HWND createWindow() = 0;
+  // Leaves the registries and takes pending work along; does not close
+  // (concrete classes close in their own destructors).
+  ~VemoWebViewWindow() override;
   virtual bool isAutoScaling() = 0;
   virtual bool isHideOnOutsideClick() = 0;
-  virtual void setCloseButtonVisible(bool) {}
-  virtual void refreshCloseButton() {}
-  virtual void setBounds(int newX, int newY, int newWidth, int newHeight) {
-    x = newX;
-    y = newY;
-    width = newWidth;
-    height = newHeight;
-  }
-  virtual WebViewWindowBounds getBounds() { return WebViewWindowBounds{x, y, width, height}; }
-  virtual bool callbackJs(const std::string&, const std::string&) { return false; }
-  virtual void open(const std::string&, const WebViewSettingsMap&) { hwnd = createWindow(); }
-  virtual void show() {}
-  virtual void hide() {}
-  // Destroys the window, then runs the close callback once: 1 when it ran.
-  virtual int close() {
-    if (hwnd && IsWindow(hwnd)) DestroyWindow(hwnd);
-    hwnd = nullptr;
-    WebViewWindowCloseCallback callback = std::move(closeCallback);
-    closeCallback = nullptr;
-    if (!callback) return 0;
-    callback();
-    return 1;
-  }
-  virtual void executeScript(const std::string&, std::function<void(const std::string&)>) {}
-  virtual void onParentClick(POINT) {}
-  virtual bool loadUrl(const std::string&) { return false; }
+  virtual void setCloseButtonVisible(bool visible);
+  virtual void refreshCloseButton();
+  virtual void setBounds(int x, int y, int width, int height);
+  virtual WebViewWindowBounds getBounds();
+  // Answers a page call (cbid, JSON text); false when nothing took it.
+  virtual bool callbackJs(const std::string& data, const std::string& extra);
+  // Creates the window (createWindow) and its close button.
+  virtual void open(const std::string& url, const WebViewSettingsMap& params);
+  virtual void show();
+  virtual void hide();
+  // Tears the window down, gives the parent back its style and the focus,
+  // then runs the close callback (once): 1 when it ran, else 0. Nothing of
+  // the object may be touched after a close that ran the callback.
+  virtual int close();
+  // UTF-8 script; done gets its value as JSON text.
+  virtual void executeScript(const std::string& script, std::function<void(const std::string&)> done);
+  virtual void onParentClick(POINT screenPoint);
+  virtual bool loadUrl(const std::string& url);
+
+  // The parent (changed == parentWnd) or the window itself moved or
+  // resized: rescale the bounds when auto-scaling, keep the close button
+  // in the top-right corner.
+  void followParent(HWND changed);
+  // Closes on the next timer tick of this thread, out of whatever window
+  // procedure or page handler asked for it.
+  void closeLater();
 
   int32_t windowKind() const { return kind; }
+  int32_t windowLoadState() const { return loadState; }
   HWND parentWindow() const { return parentWnd; }
   HWND window() const { return hwnd; }
+  const VemoWebViewCloseView* closeButton() const { return closeView.get(); }
+  bool hasWinEventHook(HWINEVENTHOOK hook) const { return hook && winEventHook.get() == hook; }
+
+  // The window of an own window handle, or null.
+  static VemoWebViewWindow* fromHandle(HWND window);
+  // The windows on a parent, oldest first.
+  static std::vector<VemoWebViewWindow*> windowsOn(HWND parent);
+  // The thread's mouse hook while any window has a parent, else null.
+  static HHOOK mouseHook();
 
 protected:
+  std::unique_ptr<VemoWebViewCloseView> closeView;
+  RECT parentClientRect = {};
+  int32_t addedClipChildren = 0;
   int32_t loadState = kWindowNew;
   int32_t kind;
   WebViewWindowCloseCallback closeCallback;
@@ -103,6 +132,23 @@ protected:
   int32_t width = 0;
   int32_t height = 0;
   bool hideCloseButton = false;
+  UniqueWinEventHook winEventHook;
+
+private:
+  void startLoadWatchdog();
+  void onLoadWatchdog();
+  void leaveParent();  // out of the parent's list; the mouse hook goes with the last window
+  void leaveHandleMap();
+
+  static void CALLBACK onWinEvent(HWINEVENTHOOK hook, DWORD event, HWND window, LONG object, LONG child,
+                                  DWORD thread, DWORD time);
+  static LRESULT CALLBACK onMouse(int code, WPARAM wParam, LPARAM lParam);
+
+  UINT_PTR loadWatchdog_ = 0;
 };
+
+// Whether the window is constructed and not yet destroyed; deferred work
+// checks it before touching a window.
+bool isWindowAlive(const VemoWebViewWindow* window);
 
 }  // namespace VemoSDK
