@@ -12,7 +12,7 @@
 #include <string>
 
 #include "core/file_utils.h"
-#include "core/raii.h"
+#include "core/owners.h"
 #include "core/sdkconfig.h"
 #include "core/text_convert.h"
 
@@ -41,10 +41,7 @@ int encrypt(const std::string& in, const std::string& out, int key_index) {
   std::string json;
   if (!read_input(in, json)) return 2;
   if (json.compare(0, 3, "\xEF\xBB\xBF") == 0) json.erase(0, 3);
-  cJSON* tree = cJSON_Parse(json.c_str());
-  bool is_object = cJSON_IsObject(tree);
-  cJSON_Delete(tree);
-  if (!is_object) {
+  if (!cJSON_IsObject(vemo::JsonPtr(cJSON_Parse(json.c_str())).get())) {
     std::fprintf(stderr, "%s is not a JSON object\n", in.c_str());
     return 2;
   }

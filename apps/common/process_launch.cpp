@@ -4,7 +4,7 @@
 
 #include "core/command_line.h"
 #include "core/debug_log.h"
-#include "core/raii.h"
+#include "core/owners.h"
 #include "core/text_convert.h"
 
 namespace {

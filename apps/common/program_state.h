@@ -1,7 +1,7 @@
 #pragma once
 // What both programs keep of their main window; each program's state adds
 // its own. UI thread only.
-#include "gdi_object.h"
+#include "core/owners.h"
 #include "tick_throttle.h"
 
 #include <windows.h>
@@ -31,7 +31,7 @@ struct ProgramState {
 
   // The background scaled to the client size, rebuilt only when that size
   // changes.
-  UniqueGdiObject<HBITMAP> background_bitmap;
+  vemo::UniqueGdiObject<HBITMAP> background_bitmap;
   int background_bitmap_width = 0;
   int background_bitmap_height = 0;
 };

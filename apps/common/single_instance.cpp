@@ -4,6 +4,7 @@
 
 #include "3rd/wintoast/wintoastlib.h"
 #include "core/debug_log.h"
+#include "core/owners.h"
 #include "core/sdkconfig.h"
 
 #include <cjson/cJSON.h>
@@ -13,11 +14,10 @@
 std::string read_sdkconfig_string(const std::wstring& program_dir, const char* key) {
   // Read as the SDK context reads it: an enciphered configuration must not
   // leave every game with the same bare mutex name.
-  cJSON* config = load_json_file(program_dir + L"sdkconfig.json");
+  vemo::JsonPtr config(load_json_file(program_dir + L"sdkconfig.json"));
   std::string text;
-  const cJSON* value = cJSON_GetObjectItemCaseSensitive(config, key);
+  const cJSON* value = cJSON_GetObjectItemCaseSensitive(config.get(), key);
   if (cJSON_IsString(value) && value->valuestring) text = value->valuestring;
-  cJSON_Delete(config);
   return text;
 }
 

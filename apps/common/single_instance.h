@@ -1,7 +1,7 @@
 #pragma once
 // One launcher per launcher name: a named mutex, and a second start that
 // brings the first instance's window forward and ends.
-#include "core/raii.h"
+#include "core/owners.h"
 
 #include <string>
 

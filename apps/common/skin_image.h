@@ -2,7 +2,7 @@
 // A picture of the program folder, read whole and decoded from memory, so
 // that no picture file stays open while an update replaces files. UI thread
 // only.
-#include "core/com_ptr.h"
+#include "core/owners.h"
 
 #include <windows.h>
 #include <objidl.h>  // before gdiplus.h, which needs it under WIN32_LEAN_AND_MEAN

@@ -2,12 +2,11 @@
 
 #include "skin_color.h"
 
+#include "core/owners.h"
 #include "core/sdkconfig.h"
 
 #include <cstdio>
 #include <memory>
-
-using JsonTree = std::unique_ptr<cJSON, decltype(&cJSON_Delete)>;
 
 SkinReading read_updater_skin(const cJSON* root) {
   SkinReading reading;
@@ -34,7 +33,7 @@ SkinReading read_updater_skin(const cJSON* root) {
 }
 
 UpdaterSkin load_updater_skin(const std::wstring& program_dir) {
-  JsonTree root(load_json_file(program_dir + L"vemosdk_skin.json"), cJSON_Delete);
+  vemo::JsonPtr root(load_json_file(program_dir + L"vemosdk_skin.json"));
   SkinReading reading = read_updater_skin(root.get());
   for (const std::string& line : reading.missing) std::printf("%s\n", line.c_str());
   return reading.skin;

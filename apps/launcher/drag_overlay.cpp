@@ -1,5 +1,7 @@
 #include "drag_overlay.h"
 
+#include "core/owners.h"
+
 namespace {
 
 constexpr wchar_t kOverlayClass[] = L"DragOverlayWindowClass";
@@ -12,9 +14,8 @@ LRESULT CALLBACK dragOverlayWndProc(HWND window, UINT message, WPARAM wparam, LP
       HDC dc = BeginPaint(window, &paint);
       RECT client;
       GetClientRect(window, &client);
-      HBRUSH brush = CreateSolidBrush(kOverlayColor);
-      FillRect(dc, &client, brush);
-      DeleteObject(brush);
+      vemo::UniqueGdiObject<HBRUSH> brush(CreateSolidBrush(kOverlayColor));
+      FillRect(dc, &client, brush.get());
       EndPaint(window, &paint);
       return 0;
     }

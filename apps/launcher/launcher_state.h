@@ -26,7 +26,7 @@ struct LauncherState : ProgramState {
   // the client size is the base's.
   std::unique_ptr<Gdiplus::Image> background_image;
   std::unique_ptr<Gdiplus::Image> close_image;
-  UniqueGdiObject<HFONT> version_font;
+  vemo::UniqueGdiObject<HFONT> version_font;
 };
 
 LauncherState& launcher_state();

@@ -41,7 +41,7 @@ public:
 private:
   int width_, height_;
   HDC dc_ = nullptr;
-  UniqueGdiObject<HBITMAP> bitmap_;
+  vemo::UniqueGdiObject<HBITMAP> bitmap_;
   void* bits_ = nullptr;
   HGDIOBJ previous_ = nullptr;
 };
@@ -95,9 +95,9 @@ void draw_button(Gdiplus::Graphics& graphics, HDC dc, NotificationState& state) 
     graphics.DrawImage(picture, to_rect(box));
     graphics.Flush(Gdiplus::FlushIntentionSync);
   } else {
-    UniqueGdiObject<HBRUSH> fill;
+    vemo::UniqueGdiObject<HBRUSH> fill;
     fill.reset(CreateSolidBrush(state.skin.button_background));
-    UniqueGdiObject<HPEN> border;
+    vemo::UniqueGdiObject<HPEN> border;
     border.reset(CreatePen(PS_SOLID, 1, state.skin.button_border));
     HGDIOBJ old_brush = SelectObject(dc, fill.get());
     HGDIOBJ old_pen = SelectObject(dc, border.get());

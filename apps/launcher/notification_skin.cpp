@@ -2,6 +2,7 @@
 
 #include "skin_color.h"
 
+#include "core/owners.h"
 #include "core/sdkconfig.h"
 
 #include <memory>
@@ -22,7 +23,6 @@ void apply_notification_skin(const cJSON* root, NotificationSkin& skin) {
 }
 
 void load_notification_skin(const std::wstring& program_dir, NotificationSkin& skin) {
-  std::unique_ptr<cJSON, decltype(&cJSON_Delete)> root(load_json_file(program_dir + L"vemosdk_skin.json"),
-                                                       cJSON_Delete);
+  vemo::JsonPtr root(load_json_file(program_dir + L"vemosdk_skin.json"));
   if (root) apply_notification_skin(root.get(), skin);
 }

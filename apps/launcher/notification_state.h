@@ -1,7 +1,7 @@
 #pragma once
 // What the download notification window keeps between its messages. UI
 // thread only.
-#include "gdi_object.h"
+#include "core/owners.h"
 #include "notification_layout.h"
 #include "notification_skin.h"
 #include "skin_image.h"
@@ -49,8 +49,8 @@ struct NotificationState {
   NotificationSkin skin;
   NotificationPictures pictures;
   NotificationIcon icon;
-  UniqueGdiObject<HFONT> text_font;   // "Microsoft YaHei", normal weight
-  UniqueGdiObject<HFONT> close_font;  // "Arial", bold
+  vemo::UniqueGdiObject<HFONT> text_font;   // "Microsoft YaHei", normal weight
+  vemo::UniqueGdiObject<HFONT> close_font;  // "Arial", bold
 };
 
 NotificationState& notification_state();

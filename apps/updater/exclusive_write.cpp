@@ -1,8 +1,8 @@
 #include "exclusive_write.h"
 
 #include "core/debug_log.h"
+#include "core/owners.h"
 #include "core/path_utils.h"
-#include "core/raii.h"
 
 #include <algorithm>
 

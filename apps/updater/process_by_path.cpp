@@ -4,7 +4,7 @@
 #include "program_state.h"
 
 #include "core/debug_log.h"
-#include "core/raii.h"
+#include "core/owners.h"
 #include "core/text_convert.h"
 
 #include <tlhelp32.h>

@@ -3,6 +3,7 @@
 #include "updater_layout.h"
 
 #include "core/debug_log.h"
+#include "core/owners.h"
 #include "core/text_convert.h"
 
 #include <cjson/cJSON.h>
@@ -21,8 +22,7 @@ void replace_text(const cJSON* root, const char* key, std::wstring& text) {
 
 ProgressUpdate apply_progress_options(ProgressState& state, const char* json_text) {
   ProgressUpdate update;
-  std::unique_ptr<cJSON, decltype(&cJSON_Delete)> root(json_text ? cJSON_Parse(json_text) : nullptr,
-                                                       cJSON_Delete);
+  vemo::JsonPtr root(json_text ? cJSON_Parse(json_text) : nullptr);
   if (!root) {
     vemo_debug_printf("_download_progress parse json failed\n");
     return update;

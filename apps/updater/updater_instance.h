@@ -2,7 +2,7 @@
 // One updater per updater name, and the waits of a hand-over: a headless
 // updater waits for the previous updater to end, and every updater waits for
 // the launcher to let go of its files before it merges.
-#include "core/raii.h"
+#include "core/owners.h"
 
 #include <windows.h>
 

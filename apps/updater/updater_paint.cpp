@@ -191,7 +191,7 @@ void draw_action_button(const DRAWITEMSTRUCT& item, UpdaterState& state) {
     graphics.DrawImage(picture, static_cast<INT>(box.left), static_cast<INT>(box.top),
                        static_cast<INT>(box.right - box.left), static_cast<INT>(box.bottom - box.top));
   } else {
-    UniqueGdiObject<HBRUSH> fill, border;
+    vemo::UniqueGdiObject<HBRUSH> fill, border;
     fill.reset(CreateSolidBrush(state.skin.button_background));
     border.reset(CreateSolidBrush(state.skin.button_border));
     FillRect(item.hDC, &box, fill.get());

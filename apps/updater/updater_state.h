@@ -27,8 +27,8 @@ struct ProgressWindows {
   HWND area = nullptr;
   HWND action_button = nullptr;
   HWND version_label = nullptr;
-  UniqueGdiObject<HFONT> title_font;
-  UniqueGdiObject<HFONT> text_font;  // the left and right texts and the action button
+  vemo::UniqueGdiObject<HFONT> title_font;
+  vemo::UniqueGdiObject<HFONT> text_font;  // the left and right texts and the action button
 };
 
 struct UpdaterState : ProgramState {

@@ -1,8 +1,8 @@
 #include "core/dir_tree.h"
 
 #include "core/link_check.h"
+#include "core/owners.h"
 #include "core/path_utils.h"
-#include "core/raii.h"
 
 namespace {
 constexpr DWORD kReparsePointEncountered = 4395;  // ERROR_REPARSE_POINT_ENCOUNTERED, missing from some headers

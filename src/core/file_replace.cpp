@@ -6,8 +6,8 @@
 #include <cwchar>
 
 #include "core/folders.h"
+#include "core/owners.h"
 #include "core/path_utils.h"
-#include "core/raii.h"
 #include "core/text_convert.h"
 
 namespace {

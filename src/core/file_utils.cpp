@@ -9,8 +9,8 @@
 
 #include "core/debug_log.h"
 #include "core/folders.h"
+#include "core/owners.h"
 #include "core/path_utils.h"
-#include "core/raii.h"
 #include "core/text_convert.h"
 
 namespace {

@@ -5,12 +5,13 @@
 
 #include <string>
 
+#include "core/owners.h"
+
 class JsonObject {
 public:
   JsonObject() = default;  // invalid until create()
-  ~JsonObject() { destroy(); }
-  JsonObject(JsonObject&& other) noexcept : object_(other.object_) { other.object_ = nullptr; }
-  JsonObject& operator=(JsonObject&& other) noexcept;
+  JsonObject(JsonObject&&) noexcept = default;
+  JsonObject& operator=(JsonObject&&) noexcept = default;
   JsonObject(const JsonObject&) = delete;
   JsonObject& operator=(const JsonObject&) = delete;
 
@@ -18,7 +19,7 @@ public:
   bool create();
   void destroy();
   bool valid() const { return object_ != nullptr; }
-  cJSON* get() const { return object_; }
+  cJSON* get() const { return object_.get(); }
 
   // Each adds nothing for an empty or null key, or to an invalid object.
   void addBool(const char* key, bool value);
@@ -32,5 +33,5 @@ public:
   std::string print() const;
 
 private:
-  cJSON* object_ = nullptr;
+  vemo::JsonPtr object_;
 };

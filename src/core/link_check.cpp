@@ -4,8 +4,8 @@
 
 #include <vector>
 
+#include "core/owners.h"
 #include "core/path_utils.h"
-#include "core/raii.h"
 
 namespace {
 

@@ -1,6 +1,7 @@
 #include "core/lua_posts.h"
 
 #include "core/lua_task_queue.h"
+#include "core/owners.h"
 
 #include <cjson/cJSON.h>
 
@@ -12,11 +13,11 @@ void postAsyncResult(int64_t id, const char* json) {
 }
 
 void postAsyncIndex(int64_t id, int n) {
-  cJSON* object = cJSON_CreateObject();
+  vemo::JsonPtr object(cJSON_CreateObject());
   if (!object) return;
   char* printed = nullptr;
-  if (cJSON_AddNumberToObject(object, "index", n)) printed = cJSON_Print(object);
-  cJSON_Delete(object);
+  if (cJSON_AddNumberToObject(object.get(), "index", n)) printed = cJSON_Print(object.get());
+  object.reset();
   if (!printed) return;
   // cJSON's allocator need not be malloc: the queue keeps a copy.
   LuaTaskQueue::getInstance()->postCopy(nullptr, id, printed, nullptr, 0, false);

@@ -7,8 +7,8 @@
 #include <cstring>
 #include <vector>
 
+#include "core/owners.h"
 #include "core/path_utils.h"
-#include "core/raii.h"
 #include "core/string_utils.h"
 #include "core/text_convert.h"
 

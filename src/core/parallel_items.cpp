@@ -6,7 +6,7 @@
 #include <atomic>
 #include <vector>
 
-#include "core/raii.h"
+#include "core/owners.h"
 
 namespace {
 

@@ -9,6 +9,7 @@
 #include "core/dir_tree.h"
 #include "core/file_utils.h"
 #include "core/link_check.h"
+#include "core/owners.h"
 #include "core/path_utils.h"
 #include "core/sdk_paths.h"
 #include "core/sdkconfig.h"
@@ -30,7 +31,7 @@ void parser_config_json(VemoSDKContext& context, const std::string& sdkconfig_pa
     path = context.program_dir + "sdkconfig.json";
   }
   vemo_debug_printf("json_path: %s \n", path.c_str());
-  context.config.reset(load_json_file(utf8_to_wstring(path)), cJSON_Delete);
+  context.config = vemo::JsonPtr(load_json_file(utf8_to_wstring(path)));
   if (!context.config) {
     vemo_debug_printf("[error] json_cfg is NULL, load sdkconfig fail");
     vemo_debug_printf("[error] parser_config_json data error \n");
@@ -156,15 +157,14 @@ std::string vemosdk_get_paths() {
   std::vector<wchar_t> current(kMaxLongPath, L'\0');
   DWORD n = GetCurrentDirectoryW(kMaxLongPath, current.data());
   std::string current_dir = n && n < static_cast<DWORD>(kMaxLongPath) ? wstring_to_utf8(current.data()) : "";
-  cJSON* paths = cJSON_CreateObject();
-  cJSON_AddStringToObject(paths, "program_dir", context ? context->program_dir.c_str() : "");
-  cJSON_AddStringToObject(paths, "program_data_dir", context ? context->program_data_dir.c_str() : "");
-  cJSON_AddStringToObject(paths, "program_private_dir", context ? context->program_private_dir.c_str() : "");
-  cJSON_AddStringToObject(paths, "program_current_dir", current_dir.c_str());
-  char* text = cJSON_Print(paths);
+  vemo::JsonPtr paths(cJSON_CreateObject());
+  cJSON_AddStringToObject(paths.get(), "program_dir", context ? context->program_dir.c_str() : "");
+  cJSON_AddStringToObject(paths.get(), "program_data_dir", context ? context->program_data_dir.c_str() : "");
+  cJSON_AddStringToObject(paths.get(), "program_private_dir", context ? context->program_private_dir.c_str() : "");
+  cJSON_AddStringToObject(paths.get(), "program_current_dir", current_dir.c_str());
+  char* text = cJSON_Print(paths.get());
   std::string out = text ? text : "{}";
   cJSON_free(text);
-  cJSON_Delete(paths);
   return out;
 }
 

@@ -7,8 +7,8 @@
 
 #include "core/base64.h"
 #include "core/debug_log.h"
+#include "core/owners.h"
 #include "core/path_utils.h"
-#include "core/raii.h"
 #include "core/sdk_keys.h"
 
 namespace {
@@ -40,9 +40,7 @@ cJSON* parse_enciphered_sdkconfig(const std::string& text) {
 char* vemosdk_decrypt_sdkconfig(const char* text) {
   std::string plain;
   if (!text || !decipher(text, plain)) return nullptr;
-  cJSON* tree = cJSON_Parse(plain.c_str());
-  if (!tree) return nullptr;
-  cJSON_Delete(tree);
+  if (!vemo::JsonPtr(cJSON_Parse(plain.c_str()))) return nullptr;
   size_t length = std::strlen(plain.c_str());  // what the parser saw
   auto* out = static_cast<char*>(std::malloc(length + 1));
   if (out) std::memcpy(out, plain.c_str(), length + 1);

@@ -12,6 +12,7 @@
 
 #include "core/debug_log.h"
 #include "core/folders.h"
+#include "core/owners.h"
 #include "core/text_convert.h"
 #include "crash/crash_report_builder.h"
 #include "crash/crash_settings.h"
@@ -215,9 +216,9 @@ bool save_coredump(const std::string& timestamp, const std::string& dump_directo
   make_dirs((dump_directory + "/" + timestamp).c_str());
   std::wstring path = utf8_to_wstring(dump_directory + "/" + make_crash_dump_name(timestamp, pointers));
   std::wstring partial = path + L".part";
-  HANDLE file = CreateFileW(partial.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                            FILE_ATTRIBUTE_NORMAL | FILE_FLAG_RANDOM_ACCESS, nullptr);
-  if (file == INVALID_HANDLE_VALUE) {
+  vemo::UniqueHandle file(CreateFileW(partial.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                     FILE_ATTRIBUTE_NORMAL | FILE_FLAG_RANDOM_ACCESS, nullptr));
+  if (!file) {
     vemo_debug_printf("save_coredump err occured,err code :>> %d \n", static_cast<int>(GetLastError()));
     return false;
   }
@@ -225,10 +226,10 @@ bool save_coredump(const std::string& timestamp, const std::string& dump_directo
   exception.ThreadId = faulting_thread_id;
   exception.ExceptionPointers = pointers;
   exception.ClientPointers = TRUE;
-  BOOL ok = MiniDumpWriteDump(GetCurrentProcess(), GetCurrentProcessId(), file, MiniDumpWithDataSegs,
+  BOOL ok = MiniDumpWriteDump(GetCurrentProcess(), GetCurrentProcessId(), file.get(), MiniDumpWithDataSegs,
                               pointers ? &exception : nullptr, nullptr, nullptr);
   DWORD error = GetLastError();
-  CloseHandle(file);
+  file.reset();  // closed before the file is removed or renamed
   vemo_debug_printf("dump_ok = %d", ok ? 1 : 0);
   if (!ok) {
     vemo_debug_printf("MiniDumpWriteDump failed >>  GetLastError=%lu", static_cast<unsigned long>(error));

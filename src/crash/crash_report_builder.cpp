@@ -10,6 +10,7 @@
 #include "core/file_replace.h"
 #include "core/keystore/device_id.h"
 #include "core/keystore/keystore.h"
+#include "core/owners.h"
 #include "core/sdk_context.h"
 #include "core/sdk_runtime.h"
 #include "core/system_clock.h"
@@ -53,9 +54,9 @@ struct StoredScore {
 
 StoredScore stored_device_score() {
   StoredScore score;
-  std::unique_ptr<char, decltype(&std::free)> stored(keystore_get_string("DEVICE_SCORE_STORGE"), &std::free);
+  vemo::MallocPtr<char> stored(keystore_get_string("DEVICE_SCORE_STORGE"));
   if (!stored) return score;
-  std::unique_ptr<cJSON, decltype(&cJSON_Delete)> json(cJSON_Parse(stored.get()), &cJSON_Delete);
+  vemo::JsonPtr json(cJSON_Parse(stored.get()));
   const cJSON* cpu = cJSON_GetObjectItemCaseSensitive(json.get(), "cpu");
   const cJSON* gpu = cJSON_GetObjectItemCaseSensitive(json.get(), "gpu");
   if (cJSON_IsNumber(cpu)) score.cpu = std::to_string(cpu->valueint);

@@ -12,12 +12,12 @@
 #include "core/debug_log.h"
 #include "core/keystore/keystore.h"
 #include "core/md5.h"
+#include "core/owners.h"
 #include "core/sdk_context.h"
 #include "core/system_clock.h"
 #include "core/text_convert.h"
 #include "crash/crash_settings.h"
 #include "crash/probes/machine_identity.h"
-#include "http/curl_handles.h"
 #include "http/http.h"
 
 namespace VemoSDK {
@@ -28,13 +28,9 @@ namespace {
 constexpr long kPingConnectTimeoutS = 5;
 constexpr long kPingTimeoutS = 10;
 
-struct CJsonDeleter {
-  void operator()(cJSON* item) const { cJSON_Delete(item); }
-};
-
 // A JSON string literal of text, quotes and escapes included.
 std::string json_quoted(const std::string& text) {
-  std::unique_ptr<cJSON, CJsonDeleter> item(cJSON_CreateString(text.c_str()));
+  vemo::JsonPtr item(cJSON_CreateString(text.c_str()));
   char* printed = item ? cJSON_PrintUnformatted(item.get()) : nullptr;
   std::string quoted = printed ? printed : "\"\"";
   cJSON_free(printed);
@@ -43,10 +39,8 @@ std::string json_quoted(const std::string& text) {
 
 std::string stored_or(const std::string& value, const char* key) {
   if (!value.empty()) return value;
-  char* stored = keystore_get_string(key);
-  std::string text = stored ? stored : "";
-  std::free(stored);
-  return text;
+  vemo::MallocPtr<char> stored(keystore_get_string(key));
+  return stored ? stored.get() : "";
 }
 
 size_t append_to_string(char* data, size_t size, size_t count, void* target) {
@@ -54,8 +48,8 @@ size_t append_to_string(char* data, size_t size, size_t count, void* target) {
   return size * count;
 }
 
-bool send_crash_ping_now(const CrashPing& ping, VemoSDKHttp::CurlSlist& headers) {
-  VemoSDKHttp::CurlEasy easy(curl_easy_init());
+bool send_crash_ping_now(const CrashPing& ping, vemo::CurlSlist& headers) {
+  vemo::CurlEasy easy(curl_easy_init());
   if (!easy) {
     vemo_debug_printf("%s init curl fail", "crash");
     return false;
@@ -148,10 +142,10 @@ bool upload_crash_statistics(CrashPingMode mode) {
   std::string tm = std::to_string(system_clock_ms() / 1000);
   CrashPing ping;
   if (!build_crash_ping(mode, tm, vmsdk_get_mac_addr(), ping)) return false;
-  VemoSDKHttp::CurlSlist headers;
+  vemo::CurlSlist headers;
   std::string signed_header = "wpk-header: " + ping.params + "&sign=" + ping.signature;
-  if (!VemoSDKHttp::append_header(headers, "Content-Type:application/json") ||
-      !VemoSDKHttp::append_header(headers, signed_header.c_str())) {
+  if (!vemo::append_header(headers, "Content-Type:application/json") ||
+      !vemo::append_header(headers, signed_header.c_str())) {
     return false;
   }
   if (mode == CrashPingMode::kPageView) {
@@ -164,7 +158,7 @@ bool upload_crash_statistics(CrashPingMode mode) {
 
 bool crash_upload_accepted(const char* response) {
   if (!response) return false;
-  std::unique_ptr<cJSON, CJsonDeleter> answer(cJSON_Parse(response));
+  vemo::JsonPtr answer(cJSON_Parse(response));
   const cJSON* code = cJSON_GetObjectItemCaseSensitive(answer.get(), "code");
   const cJSON* success = cJSON_GetObjectItemCaseSensitive(answer.get(), "success");
   return cJSON_IsNumber(code) && code->valuedouble == 200 && cJSON_IsNumber(success) && success->valuedouble == 1;
@@ -173,7 +167,7 @@ bool crash_upload_accepted(const char* response) {
 bool upload_crash_file(const std::string& upload_url, const std::string& path) {
   char* raw_response = nullptr;
   int result = vmsdk_http_upload_file(upload_url.c_str(), path.c_str(), &raw_response);
-  std::unique_ptr<char, decltype(&std::free)> response(raw_response, &std::free);
+  vemo::MallocPtr<char> response(raw_response);
   if (result != 0 || !response) {
     vemo_debug_printf("crash file uploaded %s failed\n", path.c_str());
     return false;
@@ -193,8 +187,8 @@ void upload_pending_crash_files() {
   if (directory.empty()) return;
   std::wstring pattern = utf8_to_wstring(directory + "/" + crash_settings().app_id + "_*.log");
   WIN32_FIND_DATAW found;
-  HANDLE search = FindFirstFileW(pattern.c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) return;
+  vemo::UniqueFindHandle search(FindFirstFileW(pattern.c_str(), &found));
+  if (!search) return;
   std::string url = crash_settings().upload_url;
   do {
     if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
@@ -202,13 +196,12 @@ void upload_pending_crash_files() {
     // A short-name match can bring in "x.log.part": only finished reports go.
     if (name.size() < 4 || name.compare(name.size() - 4, 4, ".log") != 0) continue;
     upload_crash_file(url, directory + "/" + name);
-  } while (FindNextFileW(search, &found));
-  FindClose(search);
+  } while (FindNextFileW(search.get(), &found));
 }
 
 void start_upload_pending_crash_files() {
-  HANDLE thread = CreateThread(nullptr, 0, pending_upload_thread, nullptr, 0, nullptr);
-  if (thread) CloseHandle(thread);
+  // The thread runs on its own; its handle is closed here.
+  vemo::UniqueHandle thread(CreateThread(nullptr, 0, pending_upload_thread, nullptr, 0, nullptr));
 }
 
 }  // namespace VemoSDK

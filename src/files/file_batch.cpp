@@ -7,14 +7,14 @@
 #include <memory>
 #include <string>
 
-#include "core/json_ptr.h"
 #include "core/lua_posts.h"
 #include "core/op_result.h"
+#include "core/owners.h"
 #include "files/file_batch_workers.h"
 
 namespace {
 
-using VemoSDKHttp::JsonPtr;
+using vemo::JsonPtr;
 
 using BatchWorker = cJSON* (*)(const cJSON* items, const cJSON* options);
 
@@ -43,8 +43,8 @@ void start_batch(BatchWorker worker, JsonPtr items, JsonPtr options, int64_t cal
   params->worker = worker;
   params->items = std::move(items);
   params->options = std::move(options);
-  HANDLE thread = CreateThread(nullptr, 0, batch_thread, params.get(), CREATE_SUSPENDED, nullptr);
-  if (thread == nullptr) {
+  vemo::UniqueHandle thread(CreateThread(nullptr, 0, batch_thread, params.get(), CREATE_SUSPENDED, nullptr));
+  if (!thread) {
     // The callback is still answered once, with the reason.
     OpResult failure = make_last_error_result();
     JsonPtr answer(cJSON_CreateObject());
@@ -55,9 +55,8 @@ void start_batch(BatchWorker worker, JsonPtr items, JsonPtr options, int64_t cal
     return;
   }
   params.release();  // the thread owns them now
-  if (highest_priority) SetThreadPriority(thread, THREAD_PRIORITY_HIGHEST);
-  ResumeThread(thread);
-  CloseHandle(thread);
+  if (highest_priority) SetThreadPriority(thread.get(), THREAD_PRIORITY_HIGHEST);
+  ResumeThread(thread.get());
 }
 
 }  // namespace

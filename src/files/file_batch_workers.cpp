@@ -7,6 +7,7 @@
 
 #include "core/debug_log.h"
 #include "core/json_utils.h"
+#include "core/owners.h"
 #include "core/parallel_items.h"
 #include "core/path_utils.h"
 #include "core/text_convert.h"
@@ -20,7 +21,6 @@ namespace {
 class BatchFailures {
 public:
   BatchFailures() : items_(cJSON_CreateObject()) {}
-  ~BatchFailures() { cJSON_Delete(items_); }
   BatchFailures(const BatchFailures&) = delete;
   BatchFailures& operator=(const BatchFailures&) = delete;
 
@@ -31,7 +31,7 @@ public:
     cJSON* failure = cJSON_CreateObject();
     cJSON_AddStringToObject(failure, "msg", result.message.c_str());
     cJSON_AddNumberToObject(failure, "code", result.code);
-    cJSON_AddItemToObject(items_, item, failure);
+    cJSON_AddItemToObject(items_.get(), item, failure);
   }
   // {"succ", "code", "msg" (after a failure only), <failures_name>: {...}}.
   cJSON* answer(const char* failures_name) {
@@ -39,13 +39,12 @@ public:
     cJSON_AddBoolToObject(answer, "succ", count_ == 0);
     cJSON_AddNumberToObject(answer, "code", code_);
     if (count_ > 0) cJSON_AddStringToObject(answer, "msg", message_.c_str());
-    cJSON_AddItemToObject(answer, failures_name, items_);
-    items_ = nullptr;
+    cJSON_AddItemToObject(answer, failures_name, items_.release());
     return answer;
   }
 
 private:
-  cJSON* items_;
+  vemo::JsonPtr items_;
   int count_ = 0;
   int code_ = 0;
   std::string message_;
@@ -120,25 +119,24 @@ cJSON* do_vemo_file_batch_info(const cJSON* items, const cJSON* options) {
     ++count;
     ItemPath path;
     OpResult joined = join_batch_item(base, item->valuestring, path.text, sizeof path.text);
-    cJSON* info = cJSON_CreateObject();
+    vemo::JsonPtr info(cJSON_CreateObject());
     if (!joined.success) {
       // A refused item reads as missing, with the reason beside it.
-      cJSON_AddBoolToObject(info, "exists", false);
-      cJSON_AddStringToObject(info, "msg", joined.message.c_str());
-      cJSON_AddNumberToObject(info, "code", joined.code);
+      cJSON_AddBoolToObject(info.get(), "exists", false);
+      cJSON_AddStringToObject(info.get(), "msg", joined.message.c_str());
+      cJSON_AddNumberToObject(info.get(), "code", joined.code);
     } else if (path.text[0] == '\0') {
       vemo_debug_print("batch_info skip, for path is empty!\n");
-      cJSON_Delete(info);
       continue;
     } else if (vemo_is_directory(path.text)) {
       vemo_debug_printf("!!! batch_info skip process directory:%s\n", path.text);
-      cJSON_AddBoolToObject(info, "exists", false);
+      cJSON_AddBoolToObject(info.get(), "exists", false);
     } else {
       bool exists = file_exists(std::string(path.text));
-      cJSON_AddBoolToObject(info, "exists", exists);
-      if (exists && check_size) cJSON_AddNumberToObject(info, "size", static_cast<double>(vemo_file_length(path.text)));
+      cJSON_AddBoolToObject(info.get(), "exists", exists);
+      if (exists && check_size) cJSON_AddNumberToObject(info.get(), "size", static_cast<double>(vemo_file_length(path.text)));
     }
-    cJSON_AddItemToObject(infos, item->valuestring, info);
+    cJSON_AddItemToObject(infos, item->valuestring, info.release());
   }
   vemo_debug_printf("do_vemo_file_batch_info total count:%d, cost:%f\n", count,
                     static_cast<double>(GetTickCount64() - started) / 1000.0);
@@ -185,18 +183,17 @@ cJSON* do_vemo_file_list_dir(const cJSON*, const cJSON* options) {
   const char* folder = json_get_string(options, "dir_path");
   bool recursive = cJSON_IsTrue(cJSON_GetObjectItemCaseSensitive(options, "is_recursive"));
   std::wstring folder_w = utf8_to_wstring(folder);
-  cJSON* data = cJSON_CreateArray();
+  vemo::JsonPtr data(cJSON_CreateArray());
   // An empty folder name would list the current folder.
   OpResult result = folder_w.empty() ? make_op_result(kFileOpPathNotExists, file_op_msg::kPathNotExists)
-                                     : vemo_list_dir_w(folder_w, folder_w, recursive, data);
+                                     : vemo_list_dir_w(folder_w, folder_w, recursive, data.get());
   cJSON* answer = cJSON_CreateObject();
   if (!result.success) {
-    cJSON_Delete(data);
     cJSON_AddNumberToObject(answer, "code", result.code);
     cJSON_AddStringToObject(answer, "msg", result.message.c_str());
     return answer;
   }
-  vemo_debug_printf("do_vemo_file_list_dir result size:%d\n", cJSON_GetArraySize(data));
-  cJSON_AddItemToObject(answer, "data", data);
+  vemo_debug_printf("do_vemo_file_list_dir result size:%d\n", cJSON_GetArraySize(data.get()));
+  cJSON_AddItemToObject(answer, "data", data.release());
   return answer;
 }

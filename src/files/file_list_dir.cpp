@@ -1,8 +1,8 @@
 // Folder listings for the batch listing: paths relative to the listed root.
 #include <windows.h>
 
+#include "core/owners.h"
 #include "core/path_utils.h"
-#include "core/raii.h"
 #include "core/text_convert.h"
 #include "files/file_batch_workers.h"
 #include "files/file_op_error.h"

@@ -6,8 +6,8 @@
 #include <string>
 
 #include "core/file_replace.h"
+#include "core/owners.h"
 #include "core/path_utils.h"
-#include "core/raii.h"
 #include "core/text_convert.h"
 #include "files/file_ops.h"
 

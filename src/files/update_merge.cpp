@@ -10,8 +10,8 @@
 
 #include "core/debug_log.h"
 #include "core/link_check.h"
+#include "core/owners.h"
 #include "core/path_utils.h"
-#include "core/raii.h"
 #include "core/text_convert.h"
 #include "files/file_ops.h"
 

@@ -7,7 +7,7 @@
 #include "core/system_clock.h"
 #include "core/thread_pool.h"
 
-using VemoSDKHttp::JsonPtr;
+using vemo::JsonPtr;
 
 namespace {
 
@@ -169,7 +169,7 @@ void DowloadBatchSubmitManager::flush(bool forced) {
                       cJSON_GetArraySize(list.get()));
     JsonPtr bundle(cJSON_CreateObject());
     cJSON_AddItemToObject(bundle.get(), "list", list.release());
-    env_.post(batch_id, VemoSDKHttp::print_json(bundle.get()));
+    env_.post(batch_id, vemo::print_json(bundle.get()));
   }
   timer_armed_ = false;
   vemo_debug_printf("mark_submit_callback_timer_finished finished");

@@ -14,7 +14,7 @@
 #include <mutex>
 #include <string>
 
-#include "core/json_ptr.h"
+#include "core/owners.h"
 
 class DowloadBatchSubmitManager {
 public:
@@ -44,11 +44,11 @@ public:
 
   // The final answer of a download of the batch. A success drops the header
   // events of that callback id that have not been delivered yet.
-  void addAsyncCallResult(int64_t batch_id, int64_t callback_id, VemoSDKHttp::JsonPtr result, bool rename_ret,
+  void addAsyncCallResult(int64_t batch_id, int64_t callback_id, vemo::JsonPtr result, bool rename_ret,
                           bool success);
   // A header event (queued: every one is delivered) or a progress event
   // (only the newest of all batches waits).
-  void addHttpEvent(int64_t batch_id, int64_t callback_id, VemoSDKHttp::JsonPtr event, bool queued);
+  void addHttpEvent(int64_t batch_id, int64_t callback_id, vemo::JsonPtr event, bool queued);
   void updateProgressNotifyIntervalMills(int32_t interval_ms);
   int32_t progressIntervalMs() const { return progress_interval_ms_; }
 
@@ -58,7 +58,7 @@ public:
 private:
   struct Item {
     int64_t batchId;
-    VemoSDKHttp::JsonPtr object;
+    vemo::JsonPtr object;
   };
   using Store = std::multimap<int64_t, Item>;  // callback id -> item
 

@@ -8,8 +8,7 @@
 #include <memory>
 #include <string>
 
-#include "core/json_ptr.h"
-#include "http/curl_handles.h"
+#include "core/owners.h"
 #include "http/download_params.h"
 
 namespace VemoSDKHttp {
@@ -32,12 +31,12 @@ public:
   int64_t knownTotal = 0;  // bytes of the whole resource; 0 unknown
   std::string url;
   bool noHostCheck = false;
-  CurlSlist headers;     // the request's own header lines
-  CurlSlist sentHeaders;  // lines sent instead, when the request uses its own
+  vemo::CurlSlist headers;     // the request's own header lines
+  vemo::CurlSlist sentHeaders;  // lines sent instead, when the request uses its own
   std::string body;      // collected answer of in-memory requests
   bool noBody = true;
-  CurlEasy easy;
-  JsonPtr responseHeaders;  // name -> value of the answer (2xx only)
+  vemo::CurlEasy easy;
+  vemo::JsonPtr responseHeaders;  // name -> value of the answer (2xx only)
   char errorText[CURL_ERROR_SIZE] = {};
 };
 

@@ -147,13 +147,13 @@ void DownloadTaskInfo::finishChecked(int status, const std::string& streamed_md5
 
 void DownloadTaskInfo::postFinal(int status, bool success, const std::string& error_body) {
   if (callbackId == 0) return;
-  JsonPtr result(cJSON_CreateObject());
+  vemo::JsonPtr result(cJSON_CreateObject());
   cJSON_AddItemToObject(result.get(), "headers", cJSON_Duplicate(responseHeaders.get(), 1));
   cJSON_AddNumberToObject(result.get(), "status", status);
   if (batchId_ > 0)
     host_.sink().postBatchResult(batchId_, callbackId, std::move(result), renamed_, success);
   else
-    host_.sink().postResult(callbackId, print_json(result.get()), error_body);
+    host_.sink().postResult(callbackId, vemo::print_json(result.get()), error_body);
 }
 
 }  // namespace VemoSDKHttp

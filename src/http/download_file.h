@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "core/raii.h"
+#include "core/owners.h"
 #include "http/stream_digest.h"
 
 namespace VemoSDKHttp {

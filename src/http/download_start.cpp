@@ -12,7 +12,7 @@
 #include "http/network_state.h"
 #include "http/worker_threads.h"
 
-using VemoSDKHttp::CurlSlist;
+using vemo::CurlSlist;
 using VemoSDKHttp::DownloadTaskInfo;
 
 namespace {
@@ -45,7 +45,7 @@ bool HttpManager::startTransfer(std::shared_ptr<DownloadTaskInfo> transfer) {
   std::lock_guard<std::mutex> gate(start_gate_);
   if (shutting_down_) return false;
   int64_t now = VemoSDKHttp::http_now_ms();
-  VemoSDKHttp::CurlEasy easy = handle_pool_.take(now);
+  vemo::CurlEasy easy = handle_pool_.take(now);
   if (!easy) {
     std::fputs("init curl failed\n", stderr);
     VemoSDKHttp::post_download_failure(sink_, transfer->callbackId, transfer->params, VemoSDKHttp::kStatusCurlInit,
@@ -104,6 +104,6 @@ bool HttpManager::networkAllowsTransfer(int64_t last_data_ms, int64_t now_ms) {
   return connected || now_ms - last_data_ms < kSilenceBeforeNetworkAbortMs;
 }
 
-void HttpManager::keepHandle(VemoSDKHttp::CurlEasy easy) { handle_pool_.put(std::move(easy), VemoSDKHttp::http_now_ms()); }
+void HttpManager::keepHandle(vemo::CurlEasy easy) { handle_pool_.put(std::move(easy), VemoSDKHttp::http_now_ms()); }
 
 VemoSDKHttp::WorkerThreads& HttpManager::checkWorkers() { return *check_workers_; }

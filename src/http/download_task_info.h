@@ -18,7 +18,7 @@ namespace VemoSDKHttp {
 
 class DownloadTaskInfo final : public BufferData {
 public:
-  DownloadTaskInfo(TransferHost& host, int64_t callback_id, const std::string& url, CurlSlist headers,
+  DownloadTaskInfo(TransferHost& host, int64_t callback_id, const std::string& url, vemo::CurlSlist headers,
                    bool no_host_check, const DownloadParams& params);
 
   // A request with a Range line resumes its file: a HEAD pre-check runs
@@ -30,7 +30,7 @@ public:
   // Opens the file (resumed at the Range line's start, when it can be) and
   // sets the download's options on easy; false when the file cannot be
   // opened (answered with 7011010).
-  bool prepareDownload(CurlEasy easy, const TransferSettings& settings);
+  bool prepareDownload(vemo::CurlEasy easy, const TransferSettings& settings);
 
   void onLoopPass(int64_t now_ms) override;
   void complete(CURLcode result) override;

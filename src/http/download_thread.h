@@ -39,7 +39,7 @@ private:
   std::atomic<bool> running_{true};
   std::mutex incoming_lock_;  // guards incoming_ and the multi_ pointer for wake-ups
   std::vector<std::shared_ptr<BufferData>> incoming_;
-  CurlMulti multi_;
+  vemo::CurlMulti multi_;
   std::unordered_map<CURL*, std::shared_ptr<BufferData>> active_;  // download thread only
   std::thread thread_;
 };

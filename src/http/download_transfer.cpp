@@ -27,7 +27,7 @@ std::wstring wide_path(const char* utf8) {
 }  // namespace
 
 DownloadTaskInfo::DownloadTaskInfo(TransferHost& host, int64_t callback_id, const std::string& url,
-                                   CurlSlist request_headers, bool no_host_check, const DownloadParams& download)
+                                   vemo::CurlSlist request_headers, bool no_host_check, const DownloadParams& download)
     : host_(host) {
   callbackId = callback_id;
   this->url = url;
@@ -57,7 +57,7 @@ bool DownloadTaskInfo::prepareHead(const TransferSettings& settings) {
   // signed token), without the range, which would make the answer describe
   // the slice instead of the whole file.
   sentHeaders = without_range_headers(headers.get());
-  if (!easy || !append_header(sentHeaders, "Accept-Encoding:identity")) {
+  if (!easy || !vemo::append_header(sentHeaders, "Accept-Encoding:identity")) {
     std::fputs("init curl failed\n", stderr);
     postEarlyFailure(kStatusCurlInit, "curl init failed");
     return false;
@@ -84,7 +84,7 @@ bool DownloadTaskInfo::prepareHead(const TransferSettings& settings) {
   return true;
 }
 
-bool DownloadTaskInfo::prepareDownload(CurlEasy handle, const TransferSettings& settings) {
+bool DownloadTaskInfo::prepareDownload(vemo::CurlEasy handle, const TransferSettings& settings) {
   isHead_ = false;
   easy = std::move(handle);
   // A Range line makes the download continue its file; one that names no
@@ -258,7 +258,7 @@ void DownloadTaskInfo::onLoopPass(int64_t now_ms) {
 
 void DownloadTaskInfo::postHeaderEvent() {
   if (callbackId == 0) return;
-  JsonPtr event(cJSON_CreateObject());
+  vemo::JsonPtr event(cJSON_CreateObject());
   cJSON_AddNumberToObject(event.get(), "received", 0);
   cJSON_AddNumberToObject(event.get(), "total", static_cast<double>(knownTotal));
   cJSON_AddStringToObject(event.get(), "type", "header");
@@ -267,7 +267,7 @@ void DownloadTaskInfo::postHeaderEvent() {
   if (batchId_ > 0)
     host_.sink().postBatchEvent(batchId_, callbackId, std::move(event), true);
   else
-    host_.sink().postEvent(callbackId, print_json(event.get()), false);
+    host_.sink().postEvent(callbackId, vemo::print_json(event.get()), false);
 }
 
 void DownloadTaskInfo::postProgress(int64_t now_ms) {
@@ -275,7 +275,7 @@ void DownloadTaskInfo::postProgress(int64_t now_ms) {
   bool finished = received_ > 0 && received_ == progressTotal_;
   if (!finished && now_ms - lastProgressPostMs_ < kProgressPostIntervalMs) return;
   lastProgressPostMs_ = now_ms;
-  JsonPtr event(cJSON_CreateObject());
+  vemo::JsonPtr event(cJSON_CreateObject());
   cJSON_AddStringToObject(event.get(), "url", url.c_str());
   cJSON_AddStringToObject(event.get(), "file", params.file);
   cJSON_AddNumberToObject(event.get(), "received", finished ? -1.0 : static_cast<double>(received_));
@@ -283,7 +283,7 @@ void DownloadTaskInfo::postProgress(int64_t now_ms) {
   if (batchId_ > 0)
     host_.sink().postBatchEvent(batchId_, callbackId, std::move(event), false);
   else
-    host_.sink().postEvent(callbackId, print_json(event.get()), true);
+    host_.sink().postEvent(callbackId, vemo::print_json(event.get()), true);
 }
 
 }  // namespace VemoSDKHttp

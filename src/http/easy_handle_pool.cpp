@@ -2,8 +2,8 @@
 
 namespace VemoSDKHttp {
 
-CurlEasy EasyHandlePool::take(int64_t now_ms) {
-  CurlEasy handle;
+vemo::CurlEasy EasyHandlePool::take(int64_t now_ms) {
+  vemo::CurlEasy handle;
   {
     std::lock_guard<std::mutex> hold(lock_);
     while (!idle_.empty() && !handle) {
@@ -12,12 +12,12 @@ CurlEasy EasyHandlePool::take(int64_t now_ms) {
       if (now_ms - entry.since_ms < max_age_ms_) handle = std::move(entry.handle);
     }
   }
-  if (!handle) return CurlEasy(curl_easy_init());
+  if (!handle) return vemo::CurlEasy(curl_easy_init());
   curl_easy_reset(handle.get());
   return handle;
 }
 
-void EasyHandlePool::put(CurlEasy handle, int64_t now_ms) {
+void EasyHandlePool::put(vemo::CurlEasy handle, int64_t now_ms) {
   if (!handle) return;
   std::lock_guard<std::mutex> hold(lock_);
   while (max_idle_ > 0 && idle_.size() >= max_idle_) idle_.pop_front();

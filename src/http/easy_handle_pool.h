@@ -6,7 +6,7 @@
 #include <deque>
 #include <mutex>
 
-#include "http/curl_handles.h"
+#include "core/owners.h"
 
 namespace VemoSDKHttp {
 
@@ -16,14 +16,14 @@ public:
 
   // A kept handle younger than the maximum age, reset; else a new one (null
   // when libcurl cannot make one).
-  CurlEasy take(int64_t now_ms);
+  vemo::CurlEasy take(int64_t now_ms);
   // Keeps a handle, dropping the oldest when the pool is full.
-  void put(CurlEasy handle, int64_t now_ms);
+  void put(vemo::CurlEasy handle, int64_t now_ms);
   size_t idleCount() const;
 
 private:
   struct Idle {
-    CurlEasy handle;
+    vemo::CurlEasy handle;
     int64_t since_ms;
   };
   const size_t max_idle_;

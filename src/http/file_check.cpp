@@ -8,6 +8,7 @@
 #include "core/file_utils.h"
 #include "core/folders.h"
 #include "core/md5.h"
+#include "core/owners.h"
 #include "core/text_convert.h"
 #include "core/win_utils.h"
 #include "http/http_headers.h"
@@ -32,14 +33,13 @@ bool checkFileValid(const std::wstring& path, const std::string& expected_md5, i
                     const std::string& known_md5) {
   std::string md5 = known_md5;
   if (!expected_md5.empty() && md5.empty()) {
-    char* digest = vemo_file_md5_hex(path.c_str(), 32);
+    vemo::MallocPtr<char> digest(vemo_file_md5_hex(path.c_str(), 32));
     if (!digest) {
       vemo_debug_printf("checkFileValid failed, code:%d, msg:%s, path:%s", 7009001, "md5 failed",
                         wstring_to_utf8(path).c_str());
       return false;
     }
-    md5 = digest;
-    std::free(digest);
+    md5 = digest.get();
   }
   int64_t size = vemo_file_length_w(path.c_str());
   bool md5_ok = expected_md5.empty() || iequals(md5, expected_md5);

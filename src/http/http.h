@@ -7,7 +7,7 @@
 
 #include <cstdint>
 
-#include "http/curl_handles.h"
+#include "core/owners.h"
 #include "http/download_params.h"
 
 // SDK start-up: selects libcurl's Schannel back end and creates the manager,
@@ -16,12 +16,12 @@ void vmsdk_http_global_init();
 
 // Queues one download; _vemosdk_check_submit_download starts queued ones up
 // to the allowed number.
-void _vemosdk_submit_download(int64_t callback_id, const char* url, VemoSDKHttp::CurlSlist headers,
+void _vemosdk_submit_download(int64_t callback_id, const char* url, vemo::CurlSlist headers,
                               DownloadParams params);
 void _vemosdk_check_submit_download();
 // Starts a download at once, without queueing; a request with a Range line
 // resumes its file after a HEAD pre-check.
-void _vemosdk_http_get_file(int64_t callback_id, const char* url, VemoSDKHttp::CurlSlist headers, bool no_host_check,
+void _vemosdk_http_get_file(int64_t callback_id, const char* url, vemo::CurlSlist headers, bool no_host_check,
                             DownloadParams params);
 // Stops one running download ({"succ":true}; {"succ":false,...} without an id).
 void _vemosdk_http_stop_task(int64_t callback_id, const char* task_id);
@@ -47,9 +47,9 @@ void _vemosdk_http_reject_download(int64_t callback_id, const DownloadParams& pa
 // In-memory GET and POST: the answer is {"headers","status"} with the body as
 // the task's buffer. options_json: null, or a JSON text whose "safe_formdata"
 // makes the POST a multipart upload.
-void _vemosdk_http_get(int64_t callback_id, const char* url, VemoSDKHttp::CurlSlist headers, bool no_host_check);
+void _vemosdk_http_get(int64_t callback_id, const char* url, vemo::CurlSlist headers, bool no_host_check);
 void _vemosdk_http_post(int64_t callback_id, const char* url, const char* body, int64_t body_length,
-                        VemoSDKHttp::CurlSlist headers, bool no_host_check, const char* options_json);
+                        vemo::CurlSlist headers, bool no_host_check, const char* options_json);
 // One file as a multipart form, on the caller's thread: libcurl's result (0
 // success) or -99 without a handle; *response gets a malloc'd copy of the
 // answer's body (null on -99), which the caller frees.

@@ -15,14 +15,14 @@ void vmsdk_http_global_init() {
   HttpManager::getInstance();
 }
 
-void _vemosdk_submit_download(int64_t callback_id, const char* url, VemoSDKHttp::CurlSlist headers,
+void _vemosdk_submit_download(int64_t callback_id, const char* url, vemo::CurlSlist headers,
                               DownloadParams params) {
   HttpManager::getInstance()->submitDownload(callback_id, url ? url : "", std::move(headers), params);
 }
 
 void _vemosdk_check_submit_download() { HttpManager::getInstance()->vmsdk_check_submit_download_to_max_count(); }
 
-void _vemosdk_http_get_file(int64_t callback_id, const char* url, VemoSDKHttp::CurlSlist headers, bool no_host_check,
+void _vemosdk_http_get_file(int64_t callback_id, const char* url, vemo::CurlSlist headers, bool no_host_check,
                             DownloadParams params) {
   HttpManager::getInstance()->vmsdk_http_get_file(callback_id, url ? url : "", std::move(headers), no_host_check,
                                                   params);
@@ -56,12 +56,12 @@ void _vemosdk_http_reject_download(int64_t callback_id, const DownloadParams& pa
   HttpManager::getInstance()->rejectDownload(callback_id, params, msg ? msg : "");
 }
 
-void _vemosdk_http_get(int64_t callback_id, const char* url, VemoSDKHttp::CurlSlist headers, bool no_host_check) {
+void _vemosdk_http_get(int64_t callback_id, const char* url, vemo::CurlSlist headers, bool no_host_check) {
   HttpManager::getInstance()->httpGet(callback_id, url ? url : "", std::move(headers), no_host_check);
 }
 
 void _vemosdk_http_post(int64_t callback_id, const char* url, const char* body, int64_t body_length,
-                        VemoSDKHttp::CurlSlist headers, bool no_host_check, const char* options_json) {
+                        vemo::CurlSlist headers, bool no_host_check, const char* options_json) {
   std::string_view bytes = body && body_length > 0 ? std::string_view(body, static_cast<size_t>(body_length))
                                                    : std::string_view();
   HttpManager::getInstance()->httpPost(callback_id, url ? url : "", bytes, std::move(headers), no_host_check,

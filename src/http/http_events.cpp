@@ -26,12 +26,12 @@ public:
   void postEvent(int64_t callback_id, const std::string& json, bool keep_latest_only) override {
     post_to_queue("HTTP_EVENT", callback_id, json, {}, keep_latest_only);
   }
-  void postBatchResult(int64_t batch_id, int64_t callback_id, JsonPtr result, bool rename_ret,
+  void postBatchResult(int64_t batch_id, int64_t callback_id, vemo::JsonPtr result, bool rename_ret,
                        bool success) override {
     DowloadBatchSubmitManager::checkInit().addAsyncCallResult(batch_id, callback_id, std::move(result), rename_ret,
                                                               success);
   }
-  void postBatchEvent(int64_t batch_id, int64_t callback_id, JsonPtr event, bool queued) override {
+  void postBatchEvent(int64_t batch_id, int64_t callback_id, vemo::JsonPtr event, bool queued) override {
     DowloadBatchSubmitManager::checkInit().addHttpEvent(batch_id, callback_id, std::move(event), queued);
   }
   void updateProgressInterval(int32_t interval_ms) override {
@@ -53,13 +53,13 @@ namespace VemoSDKHttp {
 void post_download_failure(HttpEventSink& sink, int64_t callback_id, const DownloadParams& params, int status,
                            const std::string& msg) {
   if (callback_id == 0) return;
-  JsonPtr result(cJSON_CreateObject());
+  vemo::JsonPtr result(cJSON_CreateObject());
   cJSON_AddNumberToObject(result.get(), "status", status);
   cJSON_AddStringToObject(result.get(), "msg", msg.c_str());
   if (params.batchSubmitCbid > 0)
     sink.postBatchResult(params.batchSubmitCbid, callback_id, std::move(result), false, false);
   else
-    sink.postResult(callback_id, print_json(result.get()), {});
+    sink.postResult(callback_id, vemo::print_json(result.get()), {});
 }
 
 }  // namespace VemoSDKHttp

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "core/json_ptr.h"
+#include "core/owners.h"
 
 namespace VemoSDKHttp {
 
@@ -19,11 +19,11 @@ public:
   // the newest one waiting.
   virtual void postEvent(int64_t callback_id, const std::string& json, bool keep_latest_only) = 0;
   // The final answer of a download of a batch.
-  virtual void postBatchResult(int64_t batch_id, int64_t callback_id, JsonPtr result, bool rename_ret,
+  virtual void postBatchResult(int64_t batch_id, int64_t callback_id, vemo::JsonPtr result, bool rename_ret,
                                bool success) = 0;
   // A header event (queued) or a progress event (only the newest counts) of a
   // download of a batch.
-  virtual void postBatchEvent(int64_t batch_id, int64_t callback_id, JsonPtr event, bool queued) = 0;
+  virtual void postBatchEvent(int64_t batch_id, int64_t callback_id, vemo::JsonPtr event, bool queued) = 0;
   // How often a progress event of the batches may reach Lua.
   virtual void updateProgressInterval(int32_t interval_ms) { (void)interval_ms; }
 };

@@ -63,12 +63,12 @@ const char* find_range_header(const curl_slist* headers) {
   return nullptr;
 }
 
-CurlSlist without_range_headers(const curl_slist* headers) {
-  CurlSlist kept;
+vemo::CurlSlist without_range_headers(const curl_slist* headers) {
+  vemo::CurlSlist kept;
   for (const curl_slist* item = headers; item; item = item->next) {
     if (!item->data || header_line_named(item->data, "range") || header_line_named(item->data, "if-range"))
       continue;
-    if (!append_header(kept, item->data)) break;
+    if (!vemo::append_header(kept, item->data)) break;
   }
   return kept;
 }

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "http/curl_handles.h"
+#include "core/owners.h"
 
 namespace VemoSDKHttp {
 
@@ -29,7 +29,7 @@ const char* find_range_header(const curl_slist* headers);
 inline bool has_range_header(const curl_slist* headers) { return find_range_header(headers) != nullptr; }
 // The request's list without its Range and If-Range lines, so that a
 // download starts again from byte 0.
-CurlSlist without_range_headers(const curl_slist* headers);
+vemo::CurlSlist without_range_headers(const curl_slist* headers);
 
 struct ByteRange {
   int64_t start = 0;

@@ -13,8 +13,8 @@
 #include "http/update_priority_task.h"
 #include "http/worker_threads.h"
 
-using VemoSDKHttp::CurlSlist;
-using VemoSDKHttp::JsonPtr;
+using vemo::CurlSlist;
+using vemo::JsonPtr;
 
 namespace {
 
@@ -162,7 +162,7 @@ void HttpManager::stopTask(int64_t callback_id, const char* task_id) {
     JsonPtr answer(cJSON_CreateObject());
     cJSON_AddBoolToObject(answer.get(), "succ", false);
     cJSON_AddStringToObject(answer.get(), "msg", "task id is empty");
-    if (callback_id != 0) sink_.postResult(callback_id, VemoSDKHttp::print_json(answer.get()), {});
+    if (callback_id != 0) sink_.postResult(callback_id, vemo::print_json(answer.get()), {});
     return;
   }
   {

@@ -20,10 +20,9 @@
 #include <string_view>
 #include <unordered_set>
 
-#include "core/json_ptr.h"
+#include "core/owners.h"
 #include "http/buffer_data.h"
 #include "http/cert_pins.h"
-#include "http/curl_handles.h"
 #include "http/download_params.h"
 #include "http/easy_handle_pool.h"
 #include "http/http_events.h"
@@ -55,7 +54,7 @@ public:
 
   // Queues one download; nothing starts until the next start-up pass. A task
   // id already waiting or running is refused with 7016008.
-  void submitDownload(int64_t callback_id, const std::string& url, VemoSDKHttp::CurlSlist headers,
+  void submitDownload(int64_t callback_id, const std::string& url, vemo::CurlSlist headers,
                       const DownloadParams& params);
   // Starts pending downloads while fewer than the maximum run; the number started.
   int vmsdk_check_submit_download_to_max_count();
@@ -75,7 +74,7 @@ public:
   // Starts a download at once. A request with a Range line resumes its
   // file: a HEAD pre-check runs first and the download follows. False when
   // it failed at once (its answer is posted).
-  bool vmsdk_http_get_file(int64_t callback_id, const std::string& url, VemoSDKHttp::CurlSlist headers,
+  bool vmsdk_http_get_file(int64_t callback_id, const std::string& url, vemo::CurlSlist headers,
                            bool no_host_check, const DownloadParams& params);
 
   // A download that cannot be made as described (a text too long for its
@@ -85,10 +84,10 @@ public:
 
   // --- Requests answered in memory: {"headers","status"} and the body as
   // the answer's buffer; an HTTP error status is an answer, not a failure.
-  void httpGet(int64_t callback_id, const std::string& url, VemoSDKHttp::CurlSlist headers, bool no_host_check);
+  void httpGet(int64_t callback_id, const std::string& url, vemo::CurlSlist headers, bool no_host_check);
   // With "safe_formdata" in the options JSON the request is a multipart
   // upload built from it; otherwise the body is sent as it is.
-  void httpPost(int64_t callback_id, const std::string& url, std::string_view body, VemoSDKHttp::CurlSlist headers,
+  void httpPost(int64_t callback_id, const std::string& url, std::string_view body, vemo::CurlSlist headers,
                 bool no_host_check, const char* options_json);
   // One file as a multipart form, on the caller's thread (up to 20 s):
   // libcurl's result (0 success), or kUploadNoHandle.
@@ -125,7 +124,7 @@ private:
   bool networkAllowsTransfer(int64_t last_data_ms, int64_t now_ms) override;
   VemoSDKHttp::HttpEventSink& sink() override { return sink_; }
   void wakeTransfers() override;
-  void keepHandle(VemoSDKHttp::CurlEasy easy) override;
+  void keepHandle(vemo::CurlEasy easy) override;
   bool continueTransfer(std::shared_ptr<VemoSDKHttp::DownloadTaskInfo> transfer) override;
   // After a download is over: its slot goes to the next pending download,
   // unless the network is down.
@@ -139,7 +138,7 @@ private:
   // A record with the options every in-memory request shares; null (after
   // answering the caller) when no handle can be made.
   std::unique_ptr<VemoSDKHttp::MemoryRequest> newMemoryRequest(int64_t callback_id, const std::string& url,
-                                                               VemoSDKHttp::CurlSlist headers, bool no_host_check);
+                                                               vemo::CurlSlist headers, bool no_host_check);
   void setMemoryRequestBasics(VemoSDKHttp::MemoryRequest& request, const std::string& url);
   void postRequestFailure(int64_t callback_id, int status, const std::string& msg);
 

@@ -11,8 +11,8 @@
 #include "http/memory_request.h"
 #include "http/multipart_form.h"
 
-using VemoSDKHttp::CurlSlist;
-using VemoSDKHttp::JsonPtr;
+using vemo::CurlSlist;
+using vemo::JsonPtr;
 using VemoSDKHttp::MemoryRequest;
 
 namespace {
@@ -58,7 +58,7 @@ void HttpManager::httpPost(int64_t callback_id, const std::string& url, std::str
     // The caller's header lines stay with the record; the form goes with
     // its own.
     std::string error;
-    if (!VemoSDKHttp::append_header(request->sentHeaders, kNoCache) ||
+    if (!vemo::append_header(request->sentHeaders, kNoCache) ||
         !VemoSDKHttp::build_safe_formdata(easy, form, request->form, error)) {
       vemo_debug_printf("http_post form failed: %s", error.c_str());
       postRequestFailure(callback_id, CURLE_READ_ERROR, error.empty() ? "no memory for the form" : error);
@@ -84,15 +84,15 @@ void HttpManager::httpPost(int64_t callback_id, const std::string& url, std::str
 
 int HttpManager::uploadFileSync(const std::string& url, const std::string& path, std::string& response) {
   response.clear();
-  VemoSDKHttp::CurlEasy easy(curl_easy_init());
+  vemo::CurlEasy easy(curl_easy_init());
   CurlSlist headers;
-  if (!easy || !VemoSDKHttp::append_header(headers, kNoCache)) return kUploadNoHandle;
+  if (!easy || !vemo::append_header(headers, kNoCache)) return kUploadNoHandle;
   std::string bytes;
   if (!vemo_read_file(path, bytes)) {
     vemo_debug_printf("vmsdk_http_upload_file cannot read:%s", path.c_str());
     return CURLE_READ_ERROR;
   }
-  VemoSDKHttp::CurlMime form;
+  vemo::CurlMime form;
   if (!VemoSDKHttp::build_file_form(easy.get(), path, bytes, form)) return CURLE_OUT_OF_MEMORY;
   curl_easy_setopt(easy.get(), CURLOPT_URL, url.c_str());
   curl_easy_setopt(easy.get(), CURLOPT_HTTPHEADER, headers.get());
@@ -108,7 +108,7 @@ void HttpManager::uploadAsync(const std::string& url, const std::string& file_na
   if (shutting_down_) return;
   auto request = std::make_unique<MemoryRequest>(sink_);
   request->easy.reset(curl_easy_init());
-  if (!request->easy || !VemoSDKHttp::append_header(request->sentHeaders, kNoCache) ||
+  if (!request->easy || !vemo::append_header(request->sentHeaders, kNoCache) ||
       !VemoSDKHttp::build_file_form(request->easy.get(), file_name, data, request->form)) {
     std::fputs("init curl failed\n", stderr);
     return;
@@ -164,5 +164,5 @@ void HttpManager::postRequestFailure(int64_t callback_id, int status, const std:
   cJSON_AddItemToObject(answer.get(), "headers", cJSON_CreateObject());
   cJSON_AddNumberToObject(answer.get(), "status", status);
   cJSON_AddStringToObject(answer.get(), "msg", msg.c_str());
-  sink_.postResult(callback_id, VemoSDKHttp::print_json(answer.get()), {});
+  sink_.postResult(callback_id, vemo::print_json(answer.get()), {});
 }

@@ -14,10 +14,10 @@ void MemoryRequest::complete(CURLcode result) {
     std::fprintf(stderr, "curl_easy_perform() failed: %s\n", body.c_str());
   }
   if (callbackId == 0) return;
-  JsonPtr answer(cJSON_CreateObject());
+  vemo::JsonPtr answer(cJSON_CreateObject());
   cJSON_AddItemToObject(answer.get(), "headers", cJSON_Duplicate(responseHeaders.get(), 1));
   cJSON_AddNumberToObject(answer.get(), "status", status);
-  sink_.postResult(callbackId, print_json(answer.get()), body);
+  sink_.postResult(callbackId, vemo::print_json(answer.get()), body);
 }
 
 }  // namespace VemoSDKHttp

@@ -1,8 +1,8 @@
 #pragma once
 // A request whose answer is kept in memory: GET, POST and the multipart
 // uploads. Its answer is the status, the headers and the body.
+#include "core/owners.h"
 #include "http/buffer_data.h"
-#include "http/curl_handles.h"
 #include "http/http_events.h"
 
 namespace VemoSDKHttp {
@@ -17,7 +17,7 @@ public:
   // failure); nothing when nobody waits.
   void complete(CURLcode result) override;
 
-  CurlMime form;  // the multipart body, when the request sends one
+  vemo::CurlMime form;  // the multipart body, when the request sends one
 
 private:
   static constexpr size_t kInitialBuffer = 4096;

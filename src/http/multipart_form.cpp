@@ -54,7 +54,7 @@ std::string transfer_file_name(std::string_view path) {
   return name;
 }
 
-bool build_safe_formdata(CURL* easy, const cJSON* parts, CurlMime& form, std::string& error) {
+bool build_safe_formdata(CURL* easy, const cJSON* parts, vemo::CurlMime& form, std::string& error) {
   form.reset(curl_mime_init(easy));
   if (!form) {
     error = "no memory for the form";
@@ -76,7 +76,7 @@ bool build_safe_formdata(CURL* easy, const cJSON* parts, CurlMime& form, std::st
   return true;
 }
 
-bool build_file_form(CURL* easy, std::string_view file_name, std::string_view data, CurlMime& form) {
+bool build_file_form(CURL* easy, std::string_view file_name, std::string_view data, vemo::CurlMime& form) {
   form.reset(curl_mime_init(easy));
   curl_mimepart* part = form ? curl_mime_addpart(form.get()) : nullptr;
   if (!part) return false;

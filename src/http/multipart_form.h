@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "http/curl_handles.h"
+#include "core/owners.h"
 
 namespace VemoSDKHttp {
 
@@ -19,9 +19,9 @@ std::string transfer_file_name(std::string_view path);
 // "file_path"} sends the whole file, {"type":"data","name","data"} sends the
 // data text (or its JSON print), other types are skipped. False, with the
 // reason, when a file cannot be read or libcurl has no memory.
-bool build_safe_formdata(CURL* easy, const cJSON* parts, CurlMime& form, std::string& error);
+bool build_safe_formdata(CURL* easy, const cJSON* parts, vemo::CurlMime& form, std::string& error);
 
 // One part named "file" with the bytes and the file name (transfer form).
-bool build_file_form(CURL* easy, std::string_view file_name, std::string_view data, CurlMime& form);
+bool build_file_form(CURL* easy, std::string_view file_name, std::string_view data, vemo::CurlMime& form);
 
 }  // namespace VemoSDKHttp

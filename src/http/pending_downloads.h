@@ -9,7 +9,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "http/curl_handles.h"
+#include "core/owners.h"
 #include "http/download_params.h"
 
 // One waiting download: what the Lua side submitted.
@@ -17,7 +17,7 @@ struct SubmitParams {
   DownloadParams params{};
   int64_t callbackId = 0;
   std::string url;
-  VemoSDKHttp::CurlSlist headers;
+  vemo::CurlSlist headers;
 };
 
 namespace VemoSDKHttp {

@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "core/raii.h"
+#include "core/owners.h"
 #include "core/string_utils.h"
 
 namespace VemoSDKHttp {

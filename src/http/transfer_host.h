@@ -7,7 +7,7 @@
 #include <memory>
 #include <string>
 
-#include "http/curl_handles.h"
+#include "core/owners.h"
 #include "http/http_events.h"
 #include "http/speed_limiter.h"
 
@@ -47,7 +47,7 @@ public:
   // False once the task was stopped.
   virtual bool isTaskRunning(const std::string& task_id) const = 0;
   // A handle whose transfer ended without a libcurl error, kept for reuse.
-  virtual void keepHandle(CurlEasy easy) = 0;
+  virtual void keepHandle(vemo::CurlEasy easy) = 0;
   // After the HEAD pre-check: the download itself starts (a handle, its
   // file, the download thread). False when it failed at once (answered).
   virtual bool continueTransfer(std::shared_ptr<DownloadTaskInfo> transfer) = 0;

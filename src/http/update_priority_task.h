@@ -2,7 +2,7 @@
 // A change of download priorities, applied on the SDK thread pool.
 #include <cjson/cJSON.h>
 
-#include "core/json_ptr.h"
+#include "core/owners.h"
 
 class HttpManager;
 
@@ -25,5 +25,5 @@ public:
 
 private:
   HttpManager& manager_;
-  VemoSDKHttp::JsonPtr priorities_;
+  vemo::JsonPtr priorities_;
 };

@@ -90,7 +90,7 @@ bool read_header_table(lua_State* L, int index, HeaderLines& headers, std::strin
   return true;
 }
 
-bool append_header_line(VemoSDKHttp::CurlSlist& list, const std::string& name, const std::string& value,
+bool append_header_line(vemo::CurlSlist& list, const std::string& name, const std::string& value,
                         std::string& error) {
   std::string line = name + ": " + value;
   if (line.size() >= kHeaderLineBuffer) {
@@ -101,7 +101,7 @@ bool append_header_line(VemoSDKHttp::CurlSlist& list, const std::string& name, c
     error = "header line holds a line break: " + name.substr(0, name.find_first_of(std::string("\r\n\0", 3)));
     return false;
   }
-  if (!VemoSDKHttp::append_header(list, line.c_str())) {
+  if (!vemo::append_header(list, line.c_str())) {
     error = "no memory for the header lines";
     return false;
   }

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "http/curl_handles.h"
+#include "core/owners.h"
 #include "http/download_params.h"
 
 struct lua_State;
@@ -22,7 +22,7 @@ constexpr size_t kUrlBuffer = 2048;
 constexpr size_t kChecksumField = 33;
 
 struct HeaderLines {
-  VemoSDKHttp::CurlSlist list;
+  vemo::CurlSlist list;
   bool hostHeader = false;  // a name begins with "host" (case as written)
 };
 
@@ -35,7 +35,7 @@ bool read_header_table(lua_State* L, int index, HeaderLines& headers, std::strin
 // Appends "name: value". False, with the reason, for a line too long for
 // the buffer, a line break or NUL inside it (it would smuggle further header
 // lines into the request) or no memory.
-bool append_header_line(VemoSDKHttp::CurlSlist& list, const std::string& name, const std::string& value,
+bool append_header_line(vemo::CurlSlist& list, const std::string& name, const std::string& value,
                         std::string& error);
 
 // The host flag is 2 for an "https://" URL with a "host..." header: such a

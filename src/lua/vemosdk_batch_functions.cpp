@@ -6,8 +6,8 @@
 #include <cstdint>
 
 #include "core/debug_log.h"
-#include "core/json_ptr.h"
 #include "core/lua_posts.h"
+#include "core/owners.h"
 #include "files/file_batch.h"
 #include "files/file_op_error.h"
 
@@ -15,7 +15,7 @@ namespace VemoSDK::LuaBatch {
 
 namespace {
 
-using VemoSDKHttp::JsonPtr;
+using vemo::JsonPtr;
 
 void answerSuccess(int64_t id) { postAsyncResult(id, R"({"succ":true})"); }
 

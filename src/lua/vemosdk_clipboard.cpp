@@ -7,7 +7,7 @@
 #include <cstring>
 #include <string>
 
-#include "core/json_ptr.h"
+#include "core/owners.h"
 #include "core/sdk_runtime.h"
 #include "core/text_convert.h"
 #include "lua/vemosdk_core_functions.h"
@@ -16,7 +16,7 @@ namespace VemoSDK::LuaCore {
 
 namespace {
 
-using VemoSDKHttp::JsonPtr;
+using vemo::JsonPtr;
 
 // The "text" member of the argument; "" when it is missing, not a string,
 // or the argument is not JSON.

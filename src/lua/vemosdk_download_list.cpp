@@ -16,9 +16,9 @@
 #include "core/debug_log.h"
 #include "core/file_utils.h"
 #include "core/json_int64.h"
-#include "core/json_ptr.h"
 #include "core/json_utils.h"
 #include "core/lua_posts.h"
+#include "core/owners.h"
 #include "core/path_utils.h"
 #include "files/file_path_join.h"
 #include "http/http.h"
@@ -29,7 +29,7 @@
 namespace VemoSDK::LuaHttp {
 namespace {
 
-using VemoSDKHttp::JsonPtr;
+using vemo::JsonPtr;
 
 // The options that every item of the list takes.
 struct ListOptions {
@@ -44,7 +44,7 @@ void answer_failure(int64_t callback_id, const char* msg) {
   cJSON_AddBoolToObject(answer.get(), "succ", false);
   cJSON_AddStringToObject(answer.get(), "msg", msg);
   cJSON_AddNumberToObject(answer.get(), "code", VemoSDKHttp::kStatusBadParameter);
-  postAsyncResult(callback_id, VemoSDKHttp::print_json(answer.get()).c_str());
+  postAsyncResult(callback_id, vemo::print_json(answer.get()).c_str());
 }
 
 // T.opts: integer numbers (any other number is a Lua error), booleans and
@@ -121,7 +121,7 @@ std::optional<int64_t> item_callback_id(const cJSON* item, const std::optional<i
   return static_cast<int64_t>(value);
 }
 
-bool add_item_headers(const cJSON* headers, VemoSDKHttp::CurlSlist& list, std::string& error) {
+bool add_item_headers(const cJSON* headers, vemo::CurlSlist& list, std::string& error) {
   for (const cJSON* header = cJSON_IsObject(headers) ? headers->child : nullptr; header; header = header->next) {
     std::string value;
     if (cJSON_IsString(header))
@@ -175,7 +175,7 @@ void submit_item(int64_t batch_id, int64_t callback_id, const cJSON* item, const
   params.batchSubmitCbid = batch_id;
   std::string error;
   char url[kUrlBuffer] = {};
-  VemoSDKHttp::CurlSlist headers;
+  vemo::CurlSlist headers;
   const char* encode_path = json_get_string(item, "encode_path");
   bool ok = read_item(item, options, params, error);
   if (ok && (!encode_path || !*encode_path)) {

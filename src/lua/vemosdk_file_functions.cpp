@@ -7,8 +7,8 @@
 #include <string>
 
 #include "core/file_utils.h"
+#include "core/owners.h"
 #include "core/path_utils.h"
-#include "core/raii.h"
 #include "core/save_as_dialog.h"
 #include "core/text_convert.h"
 #include "files/file_batch_item_path.h"

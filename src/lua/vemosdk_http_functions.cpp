@@ -8,8 +8,8 @@
 
 #include "core/base64.h"
 #include "core/debug_log.h"
-#include "core/json_ptr.h"
 #include "core/lua_posts.h"
+#include "core/owners.h"
 #include "core/sha256.h"
 #include "http/http.h"
 #include "http/http_result_code.h"
@@ -18,7 +18,7 @@
 namespace VemoSDK::LuaHttp {
 namespace {
 
-using VemoSDKHttp::JsonPtr;
+using vemo::JsonPtr;
 
 // The answer of a GET or POST that could not be sent as asked.
 void answer_request_failure(int64_t callback_id, const std::string& msg) {
@@ -27,7 +27,7 @@ void answer_request_failure(int64_t callback_id, const std::string& msg) {
   cJSON_AddItemToObject(answer.get(), "headers", cJSON_CreateObject());
   cJSON_AddNumberToObject(answer.get(), "status", VemoSDKHttp::kStatusBadParameter);
   cJSON_AddStringToObject(answer.get(), "msg", msg.c_str());
-  postAsyncResult(callback_id, VemoSDKHttp::print_json(answer.get()).c_str());
+  postAsyncResult(callback_id, vemo::print_json(answer.get()).c_str());
 }
 
 void answer_ret(int64_t callback_id, bool ret, const char* msg = nullptr) {
@@ -37,7 +37,7 @@ void answer_ret(int64_t callback_id, bool ret, const char* msg = nullptr) {
     cJSON_AddStringToObject(answer.get(), "msg", msg);
     cJSON_AddNumberToObject(answer.get(), "code", VemoSDKHttp::kStatusBadParameter);
   }
-  postAsyncResult(callback_id, VemoSDKHttp::print_json(answer.get()).c_str());
+  postAsyncResult(callback_id, vemo::print_json(answer.get()).c_str());
 }
 
 // A setting the table leaves out keeps its current value.

@@ -9,7 +9,7 @@
 #include <cstring>
 #include <string>
 
-#include "core/json_ptr.h"
+#include "core/owners.h"
 #include "core/path_utils.h"
 #include "core/sdk_context.h"
 #include "core/sdk_paths.h"
@@ -52,10 +52,10 @@ constexpr SupportedFeature kSupportedFeatures[] = {
 
 void pushString(lua_State* L, const std::string& text) { lua_pushlstring(L, text.data(), text.size()); }
 
-using VemoSDKHttp::JsonPtr;
+using vemo::JsonPtr;
 
 // Pushes the item printed without formatting; "{}" when it cannot be printed.
-void pushUnformatted(lua_State* L, const cJSON* item) { pushString(L, VemoSDKHttp::print_json(item)); }
+void pushUnformatted(lua_State* L, const cJSON* item) { pushString(L, vemo::print_json(item)); }
 
 std::string checkedString(lua_State* L, int index) {
   size_t length = 0;
@@ -139,10 +139,9 @@ int getSdkInfos(lua_State* L) {
 }
 
 int decryptSdkconfig(lua_State* L) {
-  char* text = lua_type(L, 1) == LUA_TSTRING ? vemosdk_decrypt_sdkconfig(lua_tostring(L, 1)) : nullptr;
-  if (text) lua_pushstring(L, text);
+  vemo::MallocPtr<char> text(lua_type(L, 1) == LUA_TSTRING ? vemosdk_decrypt_sdkconfig(lua_tostring(L, 1)) : nullptr);
+  if (text) lua_pushstring(L, text.get());
   else lua_pushnil(L);
-  std::free(text);
   return 1;
 }
 

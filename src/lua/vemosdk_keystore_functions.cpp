@@ -8,6 +8,7 @@
 
 #include "core/debug_log.h"
 #include "core/keystore/keystore.h"
+#include "core/owners.h"
 #include "core/sdk_context.h"
 
 namespace VemoSDK::LuaKeyStore {
@@ -19,10 +20,6 @@ std::string checkedString(lua_State* L, int index) {
   const char* text = luaL_checklstring(L, index, &length);
   return std::string(text, length);
 }
-
-struct JsonDeleter {
-  void operator()(cJSON* item) const { cJSON_Delete(item); }
-};
 
 }  // namespace
 
@@ -56,7 +53,7 @@ int clear(lua_State*) {
 int customSubDir(lua_State* L) {
   const char* text = luaL_checkstring(L, 1);
   vemo_debug_printf("_keystore_custom_sub_dir subStrCustomStr is %s\n", text);
-  std::unique_ptr<cJSON, JsonDeleter> options(cJSON_Parse(text));
+  vemo::JsonPtr options(cJSON_Parse(text));
   const cJSON* sub_dir = cJSON_GetObjectItem(options.get(), "sub_dir");
   if (!cJSON_IsString(sub_dir)) {
     vemo_debug_printf("_keystore_custom_sub_dir sub_dir is invalid");

@@ -16,7 +16,7 @@ namespace VemoSDK::LuaLogs {
 
 namespace {
 
-using vemo::logs::JsonTree;
+using vemo::JsonPtr;
 
 }  // namespace
 
@@ -41,7 +41,7 @@ int flushLog(lua_State*) {
 
 int getLogFileInfos(lua_State* L) {
   lua_Integer callback_id = luaL_checkinteger(L, 1);
-  JsonTree filter(cJSON_Parse(luaL_checkstring(L, 2)));
+  vemo::JsonPtr filter(cJSON_Parse(luaL_checkstring(L, 2)));
   postAsyncResult(callback_id, vemo::logs::vemosdk_get_log_file_infos(filter.get()).c_str());
   return 0;
 }
@@ -53,7 +53,7 @@ int getCurrentLogFile(lua_State* L) {
 }
 
 int openLogWithConfig(lua_State* L) {
-  JsonTree config(cJSON_Parse(luaL_checkstring(L, 2)));
+  vemo::JsonPtr config(cJSON_Parse(luaL_checkstring(L, 2)));
   if (!config) return 0;  // a text that is not JSON changes nothing
   const cJSON* level = cJSON_GetObjectItemCaseSensitive(config.get(), "level");
   vemo::logs::vemosdk_configure_log(cJSON_IsTrue(cJSON_GetObjectItemCaseSensitive(config.get(), "is_console")) ? 1 : 0,
@@ -63,7 +63,7 @@ int openLogWithConfig(lua_State* L) {
 }
 
 int initJfFileCache(lua_State* L) {
-  JsonTree config(cJSON_Parse(luaL_checkstring(L, 1)));
+  vemo::JsonPtr config(cJSON_Parse(luaL_checkstring(L, 1)));
   if (!config) return 0;  // a text that is not JSON changes nothing
   const cJSON* name = cJSON_GetObjectItemCaseSensitive(config.get(), "dir_name");
   vemo::logs::vemosdk_init_jf_file_cache(utf8_to_wstring(cJSON_IsString(name) ? name->valuestring : ""));
@@ -88,7 +88,7 @@ int getCurrentJfFileInfo(lua_State* L) {
 
 int getJfFileInfos(lua_State* L) {
   lua_Integer callback_id = luaL_checkinteger(L, 1);
-  JsonTree query(cJSON_Parse(luaL_checkstring(L, 2)));
+  vemo::JsonPtr query(cJSON_Parse(luaL_checkstring(L, 2)));
   postAsyncResult(callback_id, vemo::logs::vemosdk_get_jf_file_infos(query.get()).c_str());
   return 0;
 }

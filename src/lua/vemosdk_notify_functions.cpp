@@ -1,6 +1,6 @@
 #include "lua/vemosdk_notify_functions.h"
 
-#include "core/json_ptr.h"
+#include "core/owners.h"
 #include "notify/notification_center.h"
 
 #include <lua.hpp>
@@ -11,7 +11,7 @@ namespace VemoSDK::LuaNotify {
 
 namespace {
 
-using VemoSDKHttp::JsonPtr;
+using vemo::JsonPtr;
 
 JsonPtr parseArgument(lua_State* L, int index) {
   size_t length = 0;

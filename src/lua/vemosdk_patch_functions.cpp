@@ -2,8 +2,8 @@
 // each call once (patch/patch.h).
 #include <lua.hpp>
 
-#include "core/json_ptr.h"
 #include "core/json_utils.h"
+#include "core/owners.h"
 #include "lua/vemosdk_http_functions.h"
 #include "patch/patch.h"
 
@@ -12,7 +12,7 @@ namespace VemoSDK::LuaHttp {
 int patchDir(lua_State* L) {
   int64_t callback_id = luaL_checkinteger(L, 1);
   const char* text = luaL_checkstring(L, 2);
-  VemoSDKHttp::JsonPtr root(cJSON_Parse(text));
+  vemo::JsonPtr root(cJSON_Parse(text));
   if (!cJSON_IsObject(root.get())) return 0;  // a text that does not parse does nothing
   _vemosdk_patch_dir(callback_id, json_string_or_empty(root.get(), "oldDirPath").c_str(),
                      json_string_or_empty(root.get(), "resPkgDirPath").c_str(),

@@ -1,8 +1,8 @@
 #include "lua/vemosdk_popup_functions.h"
 
-#include "core/json_ptr.h"
 #include "core/json_utils.h"
 #include "core/lua_posts.h"
+#include "core/owners.h"
 #include "core/sdk_runtime.h"
 #include "core/text_convert.h"
 #include "webview/popups/popup_slots.h"
@@ -18,7 +18,7 @@ namespace VemoSDK::LuaPopups {
 
 namespace {
 
-using VemoSDKHttp::JsonPtr;
+using vemo::JsonPtr;
 
 JsonPtr parseArgument(lua_State* L, int index) {
   size_t length = 0;

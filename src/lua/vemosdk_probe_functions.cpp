@@ -10,6 +10,7 @@
 #include <string>
 
 #include "core/keystore/device_id.h"
+#include "core/owners.h"
 #include "crash/probes/machine_identity.h"
 #include "crash/probes/system_probes.h"
 #include "vendor/vendor_security.h"
@@ -34,7 +35,7 @@ int pushNumber(lua_State* L, std::uint64_t value) {
 
 // A malloc'd text, freed once pushed; nil for null.
 void pushOwned(lua_State* L, char* text) {
-  std::unique_ptr<char, decltype(&std::free)> owned(text, &std::free);
+  vemo::MallocPtr<char> owned(text);
   if (text) lua_pushstring(L, text);
   else lua_pushnil(L);
 }

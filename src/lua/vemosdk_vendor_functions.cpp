@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "core/lua_posts.h"
+#include "core/owners.h"
 #include "vendor/vendor_proxy.h"
 
 namespace VemoSDK::LuaVendor {
@@ -29,8 +30,8 @@ int vendorCast(lua_State* L) {
 }
 
 int vendorSyncCall(lua_State* L) {
-  std::unique_ptr<char, decltype(&std::free)> answer(
-      _vemosdk_vendor_sync_call(luaL_checkstring(L, 1), luaL_checkstring(L, 2), luaL_checkstring(L, 3)), &std::free);
+  vemo::MallocPtr<char> answer(
+      _vemosdk_vendor_sync_call(luaL_checkstring(L, 1), luaL_checkstring(L, 2), luaL_checkstring(L, 3)));
   lua_pushstring(L, answer ? answer.get() : "{}");
   return 1;
 }

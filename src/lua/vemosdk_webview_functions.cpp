@@ -53,7 +53,7 @@ int webviewOpen(lua_State* L) {
   std::string url = luaL_checkstring(L, 1);
   std::string injection = luaL_optstring(L, 2, "{}");
   std::string options = luaL_optstring(L, 3, "{}");
-  WebViewJson parsed(cJSON_Parse(options.c_str()));
+  vemo::JsonPtr parsed(cJSON_Parse(options.c_str()));
   if (!parsed) {
     const char* position = cJSON_GetErrorPtr();
     if (position) std::fprintf(stderr, "Error before: %s\n", position);
@@ -96,7 +96,7 @@ int webviewLoadUrl(lua_State* L) {
 int webviewOperator(lua_State* L) {
   size_t length = 0;
   const char* text = luaL_checklstring(L, 1, &length);
-  WebViewJson request(cJSON_ParseWithLength(text, length));
+  vemo::JsonPtr request(cJSON_ParseWithLength(text, length));
   const char* type = json_get_string(request.get(), "type");
   bool answer = false;
   if (type) {

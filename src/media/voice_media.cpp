@@ -1,8 +1,8 @@
 #include "media/voice_media.h"
 
 #include "core/debug_log.h"
-#include "core/json_ptr.h"
 #include "core/lua_task_queue.h"
+#include "core/owners.h"
 #include "core/path_utils.h"
 #include "core/text_convert.h"
 #include "media/voice_codes.h"
@@ -20,7 +20,7 @@ namespace VemoSDK::Media {
 
 namespace {
 
-using VemoSDKHttp::JsonPtr;
+using vemo::JsonPtr;
 
 // The recorder of the process: created on first use, never destroyed (a
 // playback thread may still run while the process exits).

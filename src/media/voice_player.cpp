@@ -2,7 +2,7 @@
 
 #include "core/debug_log.h"
 #include "core/lua_task_queue.h"
-#include "core/raii.h"
+#include "core/owners.h"
 #include "core/text_convert.h"
 #include "media/amr_codec.h"
 #include "media/wave_capture.h"

@@ -2,8 +2,8 @@
 
 #include <windows.h>
 
+#include "core/owners.h"
 #include "core/path_utils.h"
-#include "core/raii.h"
 #include "core/sdk_context.h"
 #include "core/text_convert.h"
 

@@ -13,7 +13,7 @@
 #include <thread>
 #include <vector>
 
-#include "core/raii.h"
+#include "core/owners.h"
 
 namespace VemoSDK::Media {
 

@@ -2,7 +2,7 @@
 
 #include "core/debug_log.h"
 #include "core/lua_posts.h"
-#include "core/json_ptr.h"
+#include "core/owners.h"
 #include "notify/notification_handler.h"
 #include "notify/notification_listeners.h"
 
@@ -106,11 +106,11 @@ bool NotificationActivator::hideToast(int64_t toast_id) {
   if (!toasts->hideToast(toast_id))
     vemo_debug_printf("NotificationActivator Failed to hide toast with ID %lld", static_cast<long long>(toast_id));
   if (auto callback_id = NotificationListeners::instance().take(toast_id)) {
-    VemoSDKHttp::JsonPtr hidden(cJSON_CreateObject());
+    vemo::JsonPtr hidden(cJSON_CreateObject());
     cJSON_AddBoolToObject(hidden.get(), "succ", true);
     cJSON_AddStringToObject(hidden.get(), "event", "manually_hidden");
     cJSON_AddNumberToObject(hidden.get(), "notification_id", static_cast<double>(toast_id));
-    postAsyncResult(*callback_id, VemoSDKHttp::print_json(hidden.get()).c_str());
+    postAsyncResult(*callback_id, vemo::print_json(hidden.get()).c_str());
   }
   return true;
 }
@@ -126,7 +126,7 @@ void NotificationActivator::triggerCallback(int64_t toast_id, int result, const 
   vemo_debug_printf("NotificationActivator triggerCallback toastId is %lld", static_cast<long long>(toast_id));
   auto callback_id = NotificationListeners::instance().take(toast_id);
   if (!callback_id) return;
-  VemoSDKHttp::JsonPtr message(cJSON_CreateObject());
+  vemo::JsonPtr message(cJSON_CreateObject());
   cJSON* object = message.get();
   cJSON_AddBoolToObject(object, "succ", true);
   cJSON_AddNumberToObject(object, "result", result);

@@ -1,11 +1,11 @@
 #include "patch/patch_answer.h"
 
 #include "core/debug_log.h"
-#include "core/json_ptr.h"
 #include "core/lua_posts.h"
+#include "core/owners.h"
 
-using VemoSDKHttp::JsonPtr;
-using VemoSDKHttp::print_json;
+using vemo::JsonPtr;
+using vemo::print_json;
 
 void answer_patch_failure(int64_t callback_id, const char* request, const std::string& reason) {
   vemo_debug_printf("%s failed: %s", request, reason.c_str());

@@ -6,8 +6,8 @@
 #include "core/debug_log.h"
 #include "core/file_utils.h"
 #include "core/folders.h"
-#include "core/json_ptr.h"
 #include "core/md5.h"
+#include "core/owners.h"
 #include "core/path_utils.h"
 #include "core/text_convert.h"
 #include "patch/patch_answer.h"
@@ -110,7 +110,7 @@ void run_guarded(int64_t callback_id, const PatchFilesRequest& request) {
 
 void _vemosdk_patch_files(int64_t callback_id, const char* json) {
   try {
-    VemoSDKHttp::JsonPtr root(json ? cJSON_Parse(json) : nullptr);
+    vemo::JsonPtr root(json ? cJSON_Parse(json) : nullptr);
     auto request = std::make_shared<PatchFilesRequest>();
     std::string reason;
     if (!read_patch_request(root.get(), *request, reason)) return answer_patch_failure(callback_id, kRequest, reason);

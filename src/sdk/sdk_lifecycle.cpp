@@ -2,16 +2,16 @@
 
 #include "core/debug_log.h"
 #include "core/file_utils.h"
-#include "core/json_ptr.h"
 #include "core/lua_task_queue.h"
+#include "core/owners.h"
 #include "core/sdk_context.h"
 #include "core/sdk_runtime.h"
 #include "core/thread_pool.h"
 #include "crash/crash_capture.h"
 #include "crash/hardware/hardware_entries.h"
 #include "crash/hardware/hardware_info.h"
-#include "http/network_state.h"
 #include "http/http.h"
+#include "http/network_state.h"
 #include "lua/sdk_modules.h"
 #include "sdk/native_call_task.h"
 #include "vendor/vendor_proxy.h"
@@ -73,7 +73,7 @@ void vemosdk_init_vendors() {
   vemo_debug_printf("init_vendor begin");
   setVendorStatPoster(post_stat_action);
   VemoSDKContextPtr context = vemosdk_get_context();
-  VemoSDKHttp::JsonPtr entries(sdk_infos_of(context ? context->config.get() : nullptr));
+  vemo::JsonPtr entries(sdk_infos_of(context ? context->config.get() : nullptr));
   if (!entries) {
     vemo_debug_printf("init_vendors skip, sdk config parse faild! Not a valid array");
     return;

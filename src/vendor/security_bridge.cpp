@@ -7,11 +7,11 @@
 #include <set>
 
 #include "core/debug_log.h"
-#include "core/json_ptr.h"
 #include "core/json_utils.h"
 #include "core/keystore/device_id.h"
 #include "core/lua_posts.h"
 #include "core/md5.h"
+#include "core/owners.h"
 #include "core/path_utils.h"
 #include "core/text_convert.h"
 #include "core/win_utils.h"
@@ -49,7 +49,7 @@ void set_value(const char* key, const char* value, const char* log_format) {
 
 // A JSON text literal, escaped.
 std::string quoted(const std::string& text) {
-  VemoSDKHttp::JsonPtr item(cJSON_CreateString(text.c_str()));
+  vemo::JsonPtr item(cJSON_CreateString(text.c_str()));
   char* printed = item ? cJSON_PrintUnformatted(item.get()) : nullptr;
   std::string out = printed ? printed : "\"\"";
   cJSON_free(printed);
@@ -96,7 +96,7 @@ void on_umid_result(const char* token, int error_code) {
 }
 
 void on_async_result(void*, const char* result, const char* user_data, void*, int status) {
-  VemoSDKHttp::JsonPtr user(cJSON_Parse(user_data ? user_data : ""));
+  vemo::JsonPtr user(cJSON_Parse(user_data ? user_data : ""));
   const cJSON* cbid = cJSON_GetObjectItemCaseSensitive(user.get(), "cbid");
   post_async_result(cJSON_IsNumber(cbid) ? cbid->valueint : -1, status, result);
 }
@@ -153,12 +153,11 @@ int init_umid() {
     postVendorStat("umid_err", "umid_load_gs_dll_fail", 0, text.c_str());
     return 0;
   }
-  char* md5 = vemo_file_md5_hex(to_long_path(gs_dll_path()).c_str(), 32);
+  vemo::MallocPtr<char> md5(vemo_file_md5_hex(to_long_path(gs_dll_path()).c_str(), 32));
   {
     std::lock_guard<std::mutex> lock(g_lock);
-    g_md5 = md5 ? md5 : "";
+    g_md5 = md5 ? md5.get() : "";
   }
-  std::free(md5);
   auto init = reinterpret_cast<InitOVGS>(reinterpret_cast<void*>(GetProcAddress(module, "InitOVGS")));
   QueryInterface query = query_interface(module);
   if (!query) {
@@ -275,10 +274,10 @@ void async_call(const std::string& type, const std::string& json, int callback_i
 
 void post_async_result(int callback_id, int status, const char* result) {
   if (callback_id < 0) return;
-  VemoSDKHttp::JsonPtr answer(cJSON_CreateObject());
+  vemo::JsonPtr answer(cJSON_CreateObject());
   cJSON_AddBoolToObject(answer.get(), "code", status == 200);
   if (cJSON* body = cJSON_Parse(result ? result : "")) cJSON_AddItemToObject(answer.get(), "body", body);
-  postAsyncResult(callback_id, VemoSDKHttp::print_json(answer.get()).c_str());
+  postAsyncResult(callback_id, vemo::print_json(answer.get()).c_str());
 }
 
 }  // namespace VemoSDK::Security

@@ -5,8 +5,8 @@
 #include <memory>
 
 #include "core/debug_log.h"
-#include "core/json_ptr.h"
 #include "core/json_utils.h"
+#include "core/owners.h"
 #include "core/sdk_context.h"
 #include "crash/crash_report_builder.h"
 #include "crash/crash_settings.h"
@@ -42,7 +42,7 @@ int VendorSDK::initVendor(std::string, InitCallback, SDKDelegate) {
 void VendorSDK::vendorCast(const std::string&, const std::string& method, const std::string& json, int, int) {
   vemo_debug_printf("call vendor vendorCast: %s <<<<<< begin\n", method.c_str());
   vemo_debug_printf("json:%s\n", json.c_str());
-  VemoSDKHttp::JsonPtr parsed(cJSON_Parse(json.c_str()));
+  vemo::JsonPtr parsed(cJSON_Parse(json.c_str()));
   const char* key = nullptr;
   const char* value = nullptr;
   if (method == "CAST_INIT_CRASH_SDK") {

@@ -8,6 +8,7 @@
 #include "core/debug_log.h"
 #include "core/json_utils.h"
 #include "core/lua_posts.h"
+#include "core/owners.h"
 #include "core/sdk_runtime.h"
 #include "vendor/vendor_dll_loader.h"
 
@@ -16,9 +17,9 @@ namespace {
 // The name is copied too, so a plug-in may post from any memory it likes;
 // what it hands over is freed here, once copied.
 void post_lua_event(const char* name, int64_t id, char* json, void* buffer, int length) {
+  vemo::MallocPtr<char> owned_json(json);
+  vemo::MallocPtr<void> owned_buffer(buffer);
   if (name) VemoSDK::postLuaEvent(name, id, json, buffer, buffer ? length : 0);
-  std::free(json);
-  std::free(buffer);
 }
 
 void debug_print(const char* format, ...) {

@@ -60,7 +60,7 @@ VemoSDKProxy::Registration VemoSDKProxy::registerVendor(const std::string& key, 
                                                         const cJSON* entry) {
   if (vendors_.count(key)) return {false, kVendorConfigDuplicate, "vendor config duplicate"};
   vendors_[key] = vendor;
-  entries_[key] = VemoSDKHttp::JsonPtr(entry ? cJSON_Duplicate(entry, 1) : cJSON_CreateObject());
+  entries_[key] = vemo::JsonPtr(entry ? cJSON_Duplicate(entry, 1) : cJSON_CreateObject());
   return {};
 }
 

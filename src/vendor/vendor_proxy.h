@@ -10,7 +10,7 @@
 #include <memory>
 #include <string>
 
-#include "core/json_ptr.h"
+#include "core/owners.h"
 #include "vendor/vendor_interface.h"
 
 enum VendorErrorCode {
@@ -58,7 +58,7 @@ private:
 
   const void* security_check_ = nullptr;
   std::map<std::string, VemoSDKVendor::SDKProxyBase*> vendors_;  // never deleted here: destroy
-  std::map<std::string, VemoSDKHttp::JsonPtr> entries_;
+  std::map<std::string, vemo::JsonPtr> entries_;
 };
 
 // Posting statistics belongs to the SDK's root; start-up hands the poster

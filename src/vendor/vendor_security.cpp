@@ -5,8 +5,8 @@
 #include <memory>
 
 #include "core/debug_log.h"
-#include "core/json_ptr.h"
 #include "core/json_utils.h"
+#include "core/owners.h"
 #include "vendor/security_bridge.h"
 #include "vendor/vendor_builtins.h"
 
@@ -18,15 +18,15 @@ std::unique_ptr<VendorSDK> g_instance;
 
 // With meta {"debug": true}, "extra_params"."ch" gets ".debug" appended.
 std::string debug_channel(const std::string& meta, const std::string& json) {
-  VemoSDKHttp::JsonPtr parsed_meta(cJSON_Parse(meta.c_str()));
+  vemo::JsonPtr parsed_meta(cJSON_Parse(meta.c_str()));
   if (!cJSON_IsTrue(cJSON_GetObjectItemCaseSensitive(parsed_meta.get(), "debug"))) return json;
-  VemoSDKHttp::JsonPtr parsed(cJSON_Parse(json.c_str()));
+  vemo::JsonPtr parsed(cJSON_Parse(json.c_str()));
   cJSON* extra = cJSON_GetObjectItemCaseSensitive(parsed.get(), "extra_params");
   if (!cJSON_IsObject(extra)) return json;
   std::string channel = json_string_or_empty(extra, "ch") + ".debug";
   cJSON_DeleteItemFromObjectCaseSensitive(extra, "ch");
   cJSON_AddStringToObject(extra, "ch", channel.c_str());
-  return VemoSDKHttp::print_json(parsed.get());
+  return vemo::print_json(parsed.get());
 }
 
 }  // namespace
@@ -57,7 +57,7 @@ void VendorSDK::vendorCast(const std::string&, const std::string& method, const 
   vemo_debug_printf("call vendor vendorCast: %s <<<<<< begin\n", method.c_str());
   vemo_debug_printf("json:%s\n", json.c_str());
   const std::string rewritten = debug_channel(meta_, json);
-  VemoSDKHttp::JsonPtr parsed(cJSON_Parse(rewritten.c_str()));
+  vemo::JsonPtr parsed(cJSON_Parse(rewritten.c_str()));
   if (method == "CAST_SECURITY_INIT_DATA") {
     vemo_debug_printf("vmsdk_init_security begin >> \n");
     VemoSDK::Security::update_data(parsed.get());

@@ -1,6 +1,7 @@
 #include "webview/js_bridge_message.h"
 
 #include "core/debug_log.h"
+#include "core/owners.h"
 #include "core/string_utils.h"
 
 #include <cctype>
@@ -44,7 +45,7 @@ bool isJsonNumber(const std::string& text) {
 bool parseJsBridgeMessage(const std::string& posted, JsBridgeMessage& out) {
   std::string decoded = url_decode(posted);
   vemo_debug_printf("Decoded string: %s\n", decoded.c_str());
-  WebViewJson parsed(cJSON_Parse(decoded.c_str()));
+  vemo::JsonPtr parsed(cJSON_Parse(decoded.c_str()));
   if (!cJSON_IsObject(parsed.get())) return false;
   out.id = stringMember(parsed.get(), "id");
   out.name = stringMember(parsed.get(), "name");
@@ -57,13 +58,13 @@ bool parseJsBridgeMessage(const std::string& posted, JsBridgeMessage& out) {
 
 std::string jsBridgeIdLiteral(const std::string& id) {
   if (isJsonNumber(id)) return id;
-  WebViewJson text(cJSON_CreateString(id.c_str()));
+  vemo::JsonPtr text(cJSON_CreateString(id.c_str()));
   return printJson(text.get(), false);
 }
 
 std::string buildJsBridgeReply(const std::string& id, const cJSON* retval, const std::string* text) {
   if (id.empty() || (!retval && !text)) return "";
-  WebViewJson reply(cJSON_CreateObject());
+  vemo::JsonPtr reply(cJSON_CreateObject());
   cJSON_AddItemToObject(reply.get(), "retval",
                         retval ? cJSON_Duplicate(retval, 1) : cJSON_CreateString(text->c_str()));
   return "if(vemosdk && vemosdk.nativeCallback) vemosdk.nativeCallback(" + jsBridgeIdLiteral(id) + ", " +

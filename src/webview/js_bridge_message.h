@@ -1,5 +1,6 @@
 #pragma once
 // The text a page posts to native code, and the script that answers it.
+#include "core/owners.h"
 #include "webview/webview_json.h"
 
 #include <string>
@@ -9,7 +10,7 @@ namespace VemoSDK {
 struct JsBridgeMessage {
   std::string id;    // the page's call id; empty when absent
   std::string name;  // the operation; empty when absent
-  WebViewJson args;  // any JSON value, or null when absent
+  vemo::JsonPtr args;  // any JSON value, or null when absent
   bool asyncCall = false;
 };
 

@@ -1,5 +1,6 @@
 // The page side of a host: page calls and their answers, scripts, and the
 // local files pages load through the offline scheme.
+#include "core/owners.h"
 #include "webview/vemo_webview.h"
 
 #include "core/debug_log.h"
@@ -10,7 +11,7 @@
 namespace VemoSDK {
 namespace {
 
-WebViewJson objectOr(cJSON* value) { return WebViewJson(value ? value : cJSON_CreateObject()); }
+vemo::JsonPtr objectOr(cJSON* value) { return vemo::JsonPtr(value ? value : cJSON_CreateObject()); }
 
 }  // namespace
 
@@ -23,28 +24,28 @@ void VemoWebView::onWebMessage(const WebEngine::WebMessageReceivedArgs& args) {
   if (!parseJsBridgeMessage(args.text, message)) return;
   const std::string& name = message.name;
   if (name == "getStartupData") {
-    WebViewJson startup = objectOr(pageData_->js_get_startup_data(currentUrl_).release());
+    vemo::JsonPtr startup = objectOr(pageData_->js_get_startup_data(currentUrl_).release());
     callbackJs(message.id, startup.get());
   } else if (name == "notifyLua") {
-    WebViewJson item = pageData_->getCurrentURLInjectionData(currentUrl_);
+    vemo::JsonPtr item = pageData_->getCurrentURLInjectionData(currentUrl_);
     WebViewEventDispatcher::instance().postPageMessage(this, serial_, message.id, currentUrl_, message.args.get(),
                                                        item.get());
     if (!message.asyncCall) {
-      WebViewJson empty(cJSON_CreateObject());
+      vemo::JsonPtr empty(cJSON_CreateObject());
       callbackJs(message.id, empty.get());
     }
   } else if (name == "transparentBackground") {
-    WebViewJson reply(cJSON_CreateObject());
+    vemo::JsonPtr reply(cJSON_CreateObject());
     cJSON_AddBoolToObject(reply.get(), "transparentable", pageData_->isTransparentable(currentUrl_));
     callbackJs(message.id, reply.get());
   } else if (name == "closeBrowser") {
     // The window may close this host from here: nothing of it is touched after.
-    if (listener_) cJSON_Delete(listener_->onWebMessage(message.id, name, message.args.get()));
+    if (listener_) vemo::JsonPtr(listener_->onWebMessage(message.id, name, message.args.get()));
   } else {
     WebViewSerial serial = serial_;
     cJSON* result = handleJsCall(message.id, name, message.args.get());
     if (!result && listener_) result = listener_->onWebMessage(message.id, name, message.args.get());
-    WebViewJson reply = objectOr(result);
+    vemo::JsonPtr reply = objectOr(result);
     if (live(serial, "onWebMessage")) callbackJs(message.id, reply.get());
   }
 }

@@ -1,5 +1,6 @@
 // Navigation of a host: loading URLs, the error page and the fallback URL,
 // and the page events Lua hears of.
+#include "core/owners.h"
 #include "webview/vemo_webview.h"
 
 #include "core/debug_log.h"
@@ -37,13 +38,13 @@ bool VemoWebView::isEqualUrl(const char* a, const char* b) {
 }
 
 void VemoWebView::postEvent(const char* eventName, int64_t code, cJSON* json) {
-  WebViewJson owned(json);
+  vemo::JsonPtr owned(json);
   std::string text = owned ? printJson(owned.get(), true) : "";
   postLuaEvent(eventName, code, owned ? text.c_str() : nullptr, nullptr, 0);
 }
 
 void VemoWebView::postPageEvent(const std::string* url, int type, cJSON* data) {
-  WebViewJson owned(data);
+  vemo::JsonPtr owned(data);
   if (!url) return;
   cJSON* event = cJSON_CreateObject();
   cJSON_AddStringToObject(event, "url", url->c_str());
@@ -71,7 +72,7 @@ void VemoWebView::prepareErrorPage() {
     return;
   }
   // The error page gets the same startup data as the page it stands for.
-  WebViewJson item = pageData_->getCurrentURLInjectionData(currentUrl_);
+  vemo::JsonPtr item = pageData_->getCurrentURLInjectionData(currentUrl_);
   if (item) pageData_->addInjectionData(path, item.get());
 }
 
@@ -166,7 +167,7 @@ void VemoWebView::onPageFinished(const WebEngine::NavigationCompletedArgs& args)
 }
 
 void VemoWebView::onLoadingFailed(const std::string& paramsJson) {
-  WebViewJson params(cJSON_Parse(paramsJson.c_str()));
+  vemo::JsonPtr params(cJSON_Parse(paramsJson.c_str()));
   const cJSON* type = cJSON_GetObjectItemCaseSensitive(params.get(), "type");
   if (!cJSON_IsString(type)) return;
   for (const char* resource : {"Stylesheet", "Image", "Media", "Font", "Script"}) {

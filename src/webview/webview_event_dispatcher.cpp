@@ -2,6 +2,7 @@
 
 #include "core/debug_log.h"
 #include "core/lua_posts.h"
+#include "core/owners.h"
 #include "webview/webview_json.h"
 
 #include <cstdio>
@@ -38,7 +39,7 @@ void WebViewEventDispatcher::postPageMessage(const void* hostIdentity, WebViewSe
 }
 
 void WebViewEventDispatcher::postEvent(cJSON* object, const std::string& url, int64_t code, const cJSON* args) {
-  WebViewJson owned(object ? object : cJSON_CreateObject());
+  vemo::JsonPtr owned(object ? object : cJSON_CreateObject());
   if (!owned) return;
   cJSON_AddStringToObject(owned.get(), "url", url.c_str());
   if (args) cJSON_AddItemToObject(owned.get(), "args", cJSON_Duplicate(args, 1));
@@ -49,7 +50,7 @@ void WebViewEventDispatcher::postEvent(cJSON* object, const std::string& url, in
 void WebViewEventDispatcher::postCloseEvent(const std::string& url, const std::string& closeEventData) {
   cJSON* event = cJSON_CreateObject();
   cJSON_AddStringToObject(event, "type", "close");
-  WebViewJson args(closeEventData.empty() ? nullptr : cJSON_CreateString(closeEventData.c_str()));
+  vemo::JsonPtr args(closeEventData.empty() ? nullptr : cJSON_CreateString(closeEventData.c_str()));
   postEvent(event, url, 1, args.get());
 }
 

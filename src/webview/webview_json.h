@@ -1,16 +1,10 @@
 #pragma once
-// Owner of a cJSON tree for the web view code, and printing to text.
+// Printing a cJSON tree for the web view code.
 #include <cjson/cJSON.h>
 
-#include <memory>
 #include <string>
 
 namespace VemoSDK {
-
-struct WebViewJsonDeleter {
-  void operator()(cJSON* item) const { cJSON_Delete(item); }
-};
-using WebViewJson = std::unique_ptr<cJSON, WebViewJsonDeleter>;
 
 // Printed formatted (the form the web view events carry), or unformatted;
 // "" for null.

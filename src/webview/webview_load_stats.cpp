@@ -2,6 +2,7 @@
 
 #include "core/debug_log.h"
 #include "core/json_object.h"
+#include "core/owners.h"
 #include "core/path_utils.h"
 #include "core/system_clock.h"
 #include "webview/webview_json.h"
@@ -90,7 +91,7 @@ std::string WebViewLoadStats::report(const std::string& url) const { return repo
 bool WebViewLoadStats::parseRecord(const std::string& text, WebViewStatRecord& record) {
   if (!startsWith(text, kMarker)) return false;
   record = WebViewStatRecord();
-  WebViewJson json(cJSON_Parse(text.c_str() + std::strlen(kMarker)));
+  vemo::JsonPtr json(cJSON_Parse(text.c_str() + std::strlen(kMarker)));
   const cJSON* url = cJSON_GetObjectItemCaseSensitive(json.get(), "url");
   if (cJSON_IsString(url)) record.url = url->valuestring;
   record.ts = numberOf(json.get(), "ts");
@@ -151,7 +152,7 @@ void WebViewLoadStats::onUrlLoaded(const std::string& url, bool ok) {
 }
 
 void WebViewLoadStats::onConsoleMessage(const std::string& paramsJson) {
-  WebViewJson event(cJSON_Parse(paramsJson.c_str()));
+  vemo::JsonPtr event(cJSON_Parse(paramsJson.c_str()));
   const cJSON* message = cJSON_GetObjectItemCaseSensitive(event.get(), "message");
   const cJSON* source = cJSON_GetObjectItemCaseSensitive(message, "source");
   const cJSON* text = cJSON_GetObjectItemCaseSensitive(message, "text");

@@ -1,13 +1,14 @@
 #include "webview/webview_page_data.h"
 
 #include "core/debug_log.h"
+#include "core/owners.h"
 #include "webview/url_encoding.h"
 
 namespace VemoSDK {
 
 WebViewPageData::WebViewPageData(const char* injectionText, const char* optionsText)
     : options_(WebViewPageOptions::fromText(optionsText)) {
-  WebViewJson parsed(injectionText ? cJSON_Parse(injectionText) : nullptr);
+  vemo::JsonPtr parsed(injectionText ? cJSON_Parse(injectionText) : nullptr);
   if (!cJSON_IsObject(parsed.get())) return;
   injection_.reset(cJSON_CreateObject());
   const cJSON* member = nullptr;
@@ -19,15 +20,12 @@ WebViewPageData::WebViewPageData(const char* injectionText, const char* optionsT
 void WebViewPageData::addInjectionData(const std::string& key, const cJSON* value) {
   if (!value) return;
   if (!injection_) injection_.reset(cJSON_CreateObject());
-  cJSON* copy = cJSON_Duplicate(value, 1);
-  if (!injection_ || !copy) {
-    cJSON_Delete(copy);
-    return;
-  }
-  cJSON_AddItemToObject(injection_.get(), normaliseLocalUrl(key).c_str(), copy);
+  vemo::JsonPtr copy(cJSON_Duplicate(value, 1));
+  if (!injection_ || !copy) return;
+  cJSON_AddItemToObject(injection_.get(), normaliseLocalUrl(key).c_str(), copy.release());
 }
 
-WebViewJson WebViewPageData::getCurrentURLInjectionData(const std::string& url) const {
+vemo::JsonPtr WebViewPageData::getCurrentURLInjectionData(const std::string& url) const {
   if (!injection_) return nullptr;
   const cJSON* best = nullptr;
   size_t bestLength = 0;
@@ -41,19 +39,19 @@ WebViewJson WebViewPageData::getCurrentURLInjectionData(const std::string& url) 
     }
   }
   if (!cJSON_IsObject(best)) return nullptr;
-  WebViewJson copy(cJSON_Duplicate(best, 1));
+  vemo::JsonPtr copy(cJSON_Duplicate(best, 1));
   vemo_debug_printf("getCurrentURLInjectionData find: %s \n", printJson(copy.get(), false).c_str());
   return copy;
 }
 
-WebViewJson WebViewPageData::js_get_startup_data(const std::string& url) const {
+vemo::JsonPtr WebViewPageData::js_get_startup_data(const std::string& url) const {
   if (!injection_) {
     vemo_debug_print("js_get_startup_data failed, inject data is null");
     return nullptr;
   }
-  WebViewJson item = getCurrentURLInjectionData(url);
+  vemo::JsonPtr item = getCurrentURLInjectionData(url);
   const cJSON* startup = cJSON_GetObjectItemCaseSensitive(item.get(), "startupData");
-  return WebViewJson(startup ? cJSON_Duplicate(startup, 1) : nullptr);
+  return vemo::JsonPtr(startup ? cJSON_Duplicate(startup, 1) : nullptr);
 }
 
 bool WebViewPageData::isTransparentable(const std::string&) const { return true; }

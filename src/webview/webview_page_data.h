@@ -2,6 +2,7 @@
 // What one host knows about its pages: the options, and the injection object
 // (per-URL data that pages fetch with "getStartupData" and that rides along
 // with "notifyLua"). UI thread only.
+#include "core/owners.h"
 #include "webview/webview_json.h"
 #include "webview/webview_page_options.h"
 
@@ -21,9 +22,9 @@ public:
   // The value (a copy, only when it is an object) under the longest
   // injection key found inside url; the first of equal length wins. Null
   // when none matches.
-  WebViewJson getCurrentURLInjectionData(const std::string& url) const;
+  vemo::JsonPtr getCurrentURLInjectionData(const std::string& url) const;
   // The "startupData" member of that value, or null.
-  WebViewJson js_get_startup_data(const std::string& url) const;
+  vemo::JsonPtr js_get_startup_data(const std::string& url) const;
   // Adds a copy of value under key, normalised like every other key.
   void addInjectionData(const std::string& key, const cJSON* value);
 
@@ -32,7 +33,7 @@ public:
   bool isTransparentable(const std::string& url) const;
 
 private:
-  WebViewJson injection_;  // an object, or null when none was given
+  vemo::JsonPtr injection_;  // an object, or null when none was given
   WebViewPageOptions options_;
 };
 

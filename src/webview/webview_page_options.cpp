@@ -1,5 +1,6 @@
 #include "webview/webview_page_options.h"
 
+#include "core/owners.h"
 #include "webview/webview_json.h"
 
 #include <cjson/cJSON.h>
@@ -74,7 +75,7 @@ WebViewPageOptions WebViewPageOptions::fromJson(const cJSON* object) {
 }
 
 WebViewPageOptions WebViewPageOptions::fromText(const char* text) {
-  WebViewJson parsed(text ? cJSON_Parse(text) : nullptr);
+  vemo::JsonPtr parsed(text ? cJSON_Parse(text) : nullptr);
   return fromJson(parsed.get());
 }
 

@@ -1,7 +1,7 @@
 #include "webview/webview_runtime_discovery.h"
 
+#include "core/owners.h"
 #include "core/path_utils.h"
-#include "core/raii.h"
 #include "core/sdk_paths.h"
 #include "core/string_utils.h"
 #include "core/text_convert.h"
@@ -21,7 +21,8 @@ bool isWindows7Or8() {
   using RtlGetVersionFunction = LONG(WINAPI*)(OSVERSIONINFOW*);
   HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
   auto rtlGetVersion =
-      ntdll ? reinterpret_cast<RtlGetVersionFunction>(GetProcAddress(ntdll, "RtlGetVersion")) : nullptr;
+      ntdll ? reinterpret_cast<RtlGetVersionFunction>(reinterpret_cast<void*>(GetProcAddress(ntdll, "RtlGetVersion")))
+            : nullptr;
   OSVERSIONINFOW info = {};
   info.dwOSVersionInfoSize = sizeof info;
   if (!rtlGetVersion || rtlGetVersion(&info) != 0) return false;

@@ -4,7 +4,7 @@
 // folder is held through an exclusive lock on its "_lock.vmeb" for the life
 // of this object, and marked with the runtime version it was made for.
 // UI thread only.
-#include "core/raii.h"
+#include "core/owners.h"
 
 #include <windows.h>
 

@@ -2,7 +2,7 @@
 // Runs a program of the test folder and collects what it prints.
 #include <string>
 
-#include "core/raii.h"
+#include "core/owners.h"
 
 namespace vemo::test {
 

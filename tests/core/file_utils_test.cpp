@@ -7,8 +7,8 @@
 #include <cstdlib>
 
 #include "core/disk_space.h"
+#include "core/owners.h"
 #include "core/path_utils.h"
-#include "core/raii.h"
 #include "core/text_convert.h"
 #include "test_support.h"
 

@@ -1,5 +1,6 @@
 // JsonObject: what each add does to the printed object.
 #include "core/json_object.h"
+#include "core/owners.h"
 
 #include <gtest/gtest.h>
 
@@ -14,7 +15,8 @@ TEST(JsonObject, AddsUnderNonEmptyKeysOnly) {
     std::function<void(JsonObject&)> add;
     const char* printed;
   };
-  cJSON* shared = cJSON_CreateArray();
+  vemo::JsonPtr owner(cJSON_CreateArray());
+  cJSON* shared = owner.get();
   cJSON_AddItemToArray(shared, cJSON_CreateNumber(1));
   const AddCase cases[] = {
       {"bool", [](JsonObject& o) { o.addBool("ok", true); }, R"({"base":1,"ok":true})"},
@@ -37,7 +39,6 @@ TEST(JsonObject, AddsUnderNonEmptyKeysOnly) {
   }
   // The referenced item outlives every object that pointed at it.
   EXPECT_EQ(1, cJSON_GetArraySize(shared));
-  cJSON_Delete(shared);
 }
 
 TEST(JsonObject, InvalidObjectPrintsNothingAndMovesLeaveOneOwner) {

@@ -2,6 +2,7 @@
 // the latest-event slot, ownership, and many producers at once.
 #include "core/lua_task_queue.h"
 
+#include "core/owners.h"
 #include "lua_values.h"
 
 #include <gtest/gtest.h>
@@ -176,7 +177,8 @@ int tick_without_memory(lua_State* L) {
 TEST(LuaTaskQueue, AMemoryErrorInTickLeavesTheSlotUsable) {
   LuaTaskQueue queue;
   FailingAllocator allocator;
-  lua_State* L = lua_newstate(&FailingAllocator::allocate, &allocator);
+  vemo::LuaStatePtr state(lua_newstate(&FailingAllocator::allocate, &allocator));
+  lua_State* L = state.get();
   ASSERT_NE(nullptr, L);
   queue.post("PATCH_EVENT", 1, dup("a text Lua has not seen before, so pushing it allocates"), nullptr, 0, true);
 
@@ -197,7 +199,7 @@ TEST(LuaTaskQueue, AMemoryErrorInTickLeavesTheSlotUsable) {
   }).detach();
   ASSERT_EQ(std::future_status::ready, producer.wait_for(std::chrono::seconds(30)));
   EXPECT_EQ((Values{"PATCH_EVENT", "#2", "after the error", "nil"}), tick(queue, L));
-  lua_close(L);
+  state.reset();
 }
 
 TEST(LuaTaskQueue, ManyProducersEachTaskOnceInOrderPerProducer) {

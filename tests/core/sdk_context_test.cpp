@@ -8,8 +8,8 @@
 #include <string>
 
 #include "core/base64.h"
+#include "core/owners.h"
 #include "core/path_utils.h"
-#include "core/raii.h"
 #include "core/sdk_keys.h"
 #include "core/sdkconfig.h"
 #include "core/text_convert.h"
@@ -117,20 +117,19 @@ TEST(SdkKeys, TheTableHoldsThreeKeysOfTheirLengths) {
   EXPECT_EQ(std::string(reinterpret_cast<char*>(twice.get()), 9), "key store");
 }
 
-cJSON* parse(const char* text) { return cJSON_Parse(text); }
+vemo::JsonPtr parse(const char* text) { return vemo::JsonPtr(cJSON_Parse(text)); }
 
 TEST(SdkInfos, KeyedByNameInOrderWithDuplicatesKept) {
-  std::unique_ptr<cJSON, decltype(&cJSON_Delete)> config(
-      parse(R"({"sdks":[{"name":"STEAM","meta":{"id":1}},{"name":"STEAM","meta":{"id":2}},
-               {"meta":{}}, 5, {"name":7}, {"name":"EPIC","meta":"not an object"}]})"),
-      cJSON_Delete);
-  cJSON* infos = sdk_infos_of(config.get());
+  vemo::JsonPtr config = parse(R"({"sdks":[{"name":"STEAM","meta":{"id":1}},{"name":"STEAM","meta":{"id":2}},
+               {"meta":{}}, 5, {"name":7}, {"name":"EPIC","meta":"not an object"}]})");
+  vemo::JsonPtr owned_infos(sdk_infos_of(config.get()));
+  const cJSON* infos = owned_infos.get();
   ASSERT_NE(infos, nullptr);
   EXPECT_EQ(cJSON_GetArraySize(infos), 3);
   EXPECT_STREQ(infos->child->string, "STEAM");
   EXPECT_STREQ(infos->child->next->string, "STEAM");
   EXPECT_STREQ(infos->child->next->next->string, "EPIC");
-  cJSON_Delete(infos);  // references only: the configuration keeps its entries
+  owned_infos.reset();  // references only: the configuration keeps its entries
   EXPECT_EQ(cJSON_GetArraySize(cJSON_GetObjectItem(config.get(), "sdks")), 6);
 
   const cJSON* meta = sdk_meta_of(config.get(), "STEAM");
@@ -141,11 +140,10 @@ TEST(SdkInfos, KeyedByNameInOrderWithDuplicatesKept) {
   EXPECT_EQ(sdk_meta_of(config.get(), nullptr), nullptr);
   EXPECT_EQ(sdk_meta_of(nullptr, "STEAM"), nullptr);
 
-  std::unique_ptr<cJSON, decltype(&cJSON_Delete)> no_list(parse(R"({"sdks":{}})"), cJSON_Delete);
-  cJSON* empty = sdk_infos_of(no_list.get());
-  EXPECT_TRUE(cJSON_IsObject(empty));
-  EXPECT_EQ(cJSON_GetArraySize(empty), 0);
-  cJSON_Delete(empty);
+  vemo::JsonPtr no_list = parse(R"({"sdks":{}})");
+  vemo::JsonPtr empty(sdk_infos_of(no_list.get()));
+  EXPECT_TRUE(cJSON_IsObject(empty.get()));
+  EXPECT_EQ(cJSON_GetArraySize(empty.get()), 0);
 }
 
 TEST(SdkContext, ASnapshotOutlivesItsReplacement) {
@@ -163,15 +161,16 @@ TEST(SdkContext, ASnapshotOutlivesItsReplacement) {
 TEST(SdkContext, PathsAndLuaInfoComeFromTheLiveContext) {
   TempDir dir("context-info");
   vemosdk_set_context(build_sdk_context(dir.path() + "\\", "", "1.0.9", "--flag"));
-  cJSON* paths = cJSON_Parse(vemosdk_get_paths().c_str());
+  vemo::JsonPtr owned_paths = parse(vemosdk_get_paths().c_str());
+  const cJSON* paths = owned_paths.get();
   ASSERT_NE(paths, nullptr);
   EXPECT_EQ(std::string(cJSON_GetObjectItem(paths, "program_dir")->valuestring), dir.path() + "\\");
   EXPECT_EQ(std::string(cJSON_GetObjectItem(paths, "program_private_dir")->valuestring), dir.path() + "\\vemo");
   EXPECT_TRUE(cJSON_IsString(cJSON_GetObjectItem(paths, "program_data_dir")));
   EXPECT_FALSE(std::string(cJSON_GetObjectItem(paths, "program_current_dir")->valuestring).empty());
-  cJSON_Delete(paths);
 
-  lua_State* L = luaL_newstate();
+  vemo::LuaStatePtr state(luaL_newstate());
+  lua_State* L = state.get();
   EXPECT_EQ(vemosdk_push_sdk_info(L), 1);
   const std::pair<const char*, std::string> fields[] = {
       {"program_dir", dir.path() + "\\"}, {"program_data_dir", dir.path() + "\\"},
@@ -183,7 +182,7 @@ TEST(SdkContext, PathsAndLuaInfoComeFromTheLiveContext) {
     EXPECT_EQ(std::string(lua_tostring(L, -1)), value) << key;
     lua_pop(L, 1);
   }
-  lua_close(L);
+  state.reset();
   vemosdk_set_context(nullptr);
 }
 

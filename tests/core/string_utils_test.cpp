@@ -1,3 +1,4 @@
+#include "core/owners.h"
 #include "core/string_utils.h"
 
 #include <gtest/gtest.h>
@@ -80,7 +81,8 @@ TEST(StringTests, PrefixesSuffixesAndCase) {
 }
 
 TEST(JsonGetters, AbsentOrWrongTypeGivesTheDefault) {
-  cJSON* object = cJSON_Parse(R"({"n": 42, "s": "text", "wrong": "7"})");
+  vemo::JsonPtr owner(cJSON_Parse(R"({"n": 42, "s": "text", "wrong": "7"})"));
+  const cJSON* object = owner.get();
   ASSERT_NE(object, nullptr);
   EXPECT_EQ(json_get_int(object, "n"), 42);
   EXPECT_EQ(json_get_int(object, "wrong"), 0);
@@ -89,7 +91,6 @@ TEST(JsonGetters, AbsentOrWrongTypeGivesTheDefault) {
   EXPECT_STREQ(json_get_string(object, "s"), "text");
   EXPECT_EQ(json_get_string(object, "n"), nullptr);
   EXPECT_EQ(json_get_string(nullptr, "s"), nullptr);
-  cJSON_Delete(object);
 }
 
 TEST(WindowsTexts, ErrorTextsAndGuids) {

@@ -5,9 +5,9 @@
 
 #include "core/debug_log.h"
 #include "core/lua_task_queue.h"
-#include "core/raii.h"
-#include "sdk/exports.h"
+#include "core/owners.h"
 #include "lua_values.h"
+#include "sdk/exports.h"
 
 #include <gtest/gtest.h>
 

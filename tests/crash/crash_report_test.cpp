@@ -13,6 +13,7 @@
 #include <thread>
 #include <vector>
 
+#include "core/owners.h"
 #include "core/sdk_context.h"
 #include "crash/crash_report_builder.h"
 #include "crash/crash_settings.h"
@@ -56,7 +57,7 @@ std::vector<std::string> uploaded_reports(const std::string& group, size_t count
   std::vector<std::string> reports;
   for (int wait = 0; wait < 100; ++wait) {
     reports.clear();
-    VemoSDKHttp::JsonPtr stats = vemo::test::server_stats(group);
+    vemo::JsonPtr stats = vemo::test::server_stats(group);
     const cJSON* requests = cJSON_GetObjectItemCaseSensitive(stats.get(), "requests");
     for (const cJSON* r = requests ? requests->child : nullptr; r; r = r->next) {
       const cJSON* part = cJSON_GetArrayItem(cJSON_GetObjectItemCaseSensitive(r, "parts"), 0);
@@ -163,7 +164,8 @@ int run_with_sdk_handler(lua_State* L, const char* chunk) {
 }
 
 TEST_F(CrashReportTest, LuaErrorsAreReportedOnceEach) {
-  lua_State* L = luaL_newstate();
+  vemo::LuaStatePtr state(luaL_newstate());
+  lua_State* L = state.get();
   luaL_openlibs(L);
   for (int i = 0; i < 5; ++i) {  // a failing tick repeats the same error
     EXPECT_EQ(run_with_sdk_handler(L, "error('boom in tick')"), LUA_ERRRUN);
@@ -171,7 +173,7 @@ TEST_F(CrashReportTest, LuaErrorsAreReportedOnceEach) {
   }
   EXPECT_EQ(run_with_sdk_handler(L, "error({})"), LUA_ERRRUN);
   EXPECT_EQ(std::string(lua_tostring(L, -1)).rfind("(error object is a table value)\nstack traceback:", 0), 0u);
-  lua_close(L);
+  state.reset();
   std::vector<std::string> reports = uploaded_reports(group(), 2);
   std::this_thread::sleep_for(std::chrono::milliseconds(500));  // a third would have come by now
   reports = uploaded_reports(group(), 2);

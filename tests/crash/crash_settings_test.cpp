@@ -242,7 +242,7 @@ TEST_F(CrashUploadTest, TheServiceSeesSignedPingsOfBothModes) {
   init_crash_sdk("1.0.9");  // the first start sends the page-view ping in the background
   EXPECT_TRUE(upload_crash_statistics(CrashPingMode::kCrash));
   init_crash_sdk("1.0.9");  // a second start sends none
-  VemoSDKHttp::JsonPtr stats;
+  vemo::JsonPtr stats;
   std::vector<std::string> kinds;
   for (int wait = 0; wait < 100 && kinds.size() < 2; ++wait) {
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
@@ -299,7 +299,7 @@ TEST_F(CrashUploadTest, PendingUploadsSendOnlyFinishedReportsOfThisApp) {
     vemo::test::write_file(folder + "/" + name, name);
   }
   upload_pending_crash_files();
-  VemoSDKHttp::JsonPtr stats = vemo::test::server_stats("crash_pending");
+  vemo::JsonPtr stats = vemo::test::server_stats("crash_pending");
   const cJSON* requests = cJSON_GetObjectItemCaseSensitive(stats.get(), "requests");
   ASSERT_EQ(cJSON_GetArraySize(requests), 1);
   const cJSON* part = cJSON_GetArrayItem(cJSON_GetObjectItemCaseSensitive(requests->child, "parts"), 0);

@@ -12,13 +12,13 @@
 
 #include "core/lua_task_queue.h"
 #include "core/md5.h"
+#include "core/owners.h"
 #include "core/string_utils.h"
 #include "file_fixtures.h"
 #include "files/file_batch.h"
 #include "files/file_batch_workers.h"
 #include "files/file_op_error.h"
 #include "lua.hpp"
-#include "core/json_ptr.h"
 #include "test_support.h"
 
 namespace {
@@ -28,9 +28,9 @@ using vemo::test::exists;
 using vemo::test::make_tree;
 using vemo::test::TempDir;
 
-using Json = VemoSDKHttp::JsonPtr;
+using vemo::JsonPtr;
 
-Json parse(const std::string& text) { return Json(cJSON_Parse(text.c_str())); }
+JsonPtr parse(const std::string& text) { return JsonPtr(cJSON_Parse(text.c_str())); }
 
 const cJSON* member(const cJSON* object, const char* name) { return cJSON_GetObjectItemCaseSensitive(object, name); }
 std::string text_of(const cJSON* object, const char* name) {
@@ -43,10 +43,10 @@ double number_of(const cJSON* object, const char* name) {
 }
 
 // JSON written with single quotes for readability.
-Json json(std::string text) {
+JsonPtr json(std::string text) {
   for (char& c : text)
     if (c == '\'') c = '"';
-  Json parsed = parse(text);
+  JsonPtr parsed = parse(text);
   EXPECT_NE(nullptr, parsed) << text;
   return parsed;
 }
@@ -64,10 +64,10 @@ std::string escaped(const std::string& path) {
 TEST(FileBatchCopy, OverrideOffFailsOnlyTheExistingTarget) {
   TempDir dir("batch-copy");
   make_tree(dir.path(), {{"src\\a", "new a"}, {"src\\b", "new b"}, {"src\\c", "new c"}, {"dst\\b", "old b"}});
-  Json items = json("{'a':'a', 'b':'b', 'c':'sub\\\\c', 'skipped': 5}");
-  Json options = json("{'need_override': false, 'src_base_path':'" + escaped(dir.file("src")) +
+  JsonPtr items = json("{'a':'a', 'b':'b', 'c':'sub\\\\c', 'skipped': 5}");
+  JsonPtr options = json("{'need_override': false, 'src_base_path':'" + escaped(dir.file("src")) +
                       "', 'dst_base_path':'" + escaped(dir.file("dst")) + "'}");
-  Json answer(do_vemo_file_batch_copy(items.get(), options.get()));
+  JsonPtr answer(do_vemo_file_batch_copy(items.get(), options.get()));
 
   EXPECT_FALSE(cJSON_IsTrue(member(answer.get(), "succ")));
   EXPECT_EQ(ERROR_FILE_EXISTS, number_of(answer.get(), "code"));
@@ -80,7 +80,7 @@ TEST(FileBatchCopy, OverrideOffFailsOnlyTheExistingTarget) {
   EXPECT_EQ("new c", content_of(dir.file("dst\\sub\\c")));
 
   cJSON_ReplaceItemInObject(options.get(), "need_override", cJSON_CreateTrue());
-  Json again(do_vemo_file_batch_copy(items.get(), options.get()));
+  JsonPtr again(do_vemo_file_batch_copy(items.get(), options.get()));
   EXPECT_TRUE(cJSON_IsTrue(member(again.get(), "succ")));
   EXPECT_EQ(0, number_of(again.get(), "code"));
   EXPECT_EQ(nullptr, member(again.get(), "msg"));
@@ -92,10 +92,10 @@ TEST(FileBatchCopy, OnlyAnExplicitFalseKeepsTargets) {
   TempDir dir("batch-copy-flag");
   for (const char* flag : {"", ", 'need_override': true", ", 'need_override': 0", ", 'need_override': 'no'"}) {
     make_tree(dir.path(), {{"s", "new"}, {"d", "old"}});
-    Json items = json("{'s':'d'}");
-    Json options = json("{'src_base_path':'" + escaped(dir.path()) + "','dst_base_path':'" + escaped(dir.path()) +
+    JsonPtr items = json("{'s':'d'}");
+    JsonPtr options = json("{'src_base_path':'" + escaped(dir.path()) + "','dst_base_path':'" + escaped(dir.path()) +
                         "'" + flag + "}");
-    Json answer(do_vemo_file_batch_copy(items.get(), options.get()));
+    JsonPtr answer(do_vemo_file_batch_copy(items.get(), options.get()));
     EXPECT_TRUE(cJSON_IsTrue(member(answer.get(), "succ"))) << flag;
     EXPECT_EQ("new", content_of(dir.file("d"))) << flag;
   }
@@ -111,33 +111,33 @@ TEST(FileBatchBase, ItemsOutsideTheBaseAreRefusedAndNothingOutsideChanges) {
 
   for (const char* item : hostile) {
     SCOPED_TRACE(item);
-    Json list = json(std::string("['") + item + "']");
+    JsonPtr list = json(std::string("['") + item + "']");
     const char* name = cJSON_GetArrayItem(list.get(), 0)->valuestring;
-    Json options = json("{'base_path':'" + base + "','check_size':true}");
+    JsonPtr options = json("{'base_path':'" + base + "','check_size':true}");
 
-    Json removed(do_vemo_file_batch_remove(list.get(), options.get()));
+    JsonPtr removed(do_vemo_file_batch_remove(list.get(), options.get()));
     EXPECT_EQ(kFileOpPathOutsideBase, number_of(removed.get(), "code"));
     EXPECT_EQ(kFileOpPathOutsideBase, number_of(member(member(removed.get(), "result_ext"), name), "code"));
     EXPECT_EQ("path is absolute or leaves the base folder", text_of(removed.get(), "msg"));
 
-    Json info(do_vemo_file_batch_info(list.get(), options.get()));
+    JsonPtr info(do_vemo_file_batch_info(list.get(), options.get()));
     const cJSON* entry = cJSON_GetArrayItem(member(info.get(), "succ_info"), 0);
     EXPECT_FALSE(cJSON_IsTrue(member(entry, "exists")));
     EXPECT_EQ(nullptr, member(entry, "size"));
     EXPECT_EQ(kFileOpPathOutsideBase, number_of(entry, "code"));
 
-    Json base_text(cJSON_CreateString(dir.file("base").c_str()));
-    Json md5(do_vemo_file_batch_md5(list.get(), base_text.get()));
+    JsonPtr base_text(cJSON_CreateString(dir.file("base").c_str()));
+    JsonPtr md5(do_vemo_file_batch_md5(list.get(), base_text.get()));
     EXPECT_EQ(0, cJSON_GetArraySize(member(md5.get(), "succ_data")));
     EXPECT_EQ(kFileOpPathOutsideBase, number_of(md5.get(), "code"));
 
     // Outward as a source and as a target, for copy and rename.
     std::string pairs[] = {std::string("{'") + item + "':'copied.txt'}", std::string("{'in.txt':'") + item + "'}"};
     for (const std::string& pair : pairs) {
-      Json both = json("{'need_override':true,'src_base_path':'" + base + "','dst_base_path':'" + base + "'}");
-      Json copied(do_vemo_file_batch_copy(json(pair).get(), both.get()));
+      JsonPtr both = json("{'need_override':true,'src_base_path':'" + base + "','dst_base_path':'" + base + "'}");
+      JsonPtr copied(do_vemo_file_batch_copy(json(pair).get(), both.get()));
       EXPECT_EQ(kFileOpPathOutsideBase, number_of(copied.get(), "code")) << pair;
-      Json renamed(do_vemo_file_batch_rename(json(pair).get(), both.get()));
+      JsonPtr renamed(do_vemo_file_batch_rename(json(pair).get(), both.get()));
       EXPECT_EQ(kFileOpPathOutsideBase, number_of(renamed.get(), "code")) << pair;
     }
   }
@@ -157,33 +157,33 @@ TEST(FileBatchBase, ItemsThroughALinkFailAloneAndTheirTargetsStay) {
       !vemo::test::make_file_link(dir.file("base\\tree\\flink"), dir.file("outside\\keep_me.txt")))
     GTEST_SKIP() << "this system cannot make links";
   std::string base = escaped(dir.file("base"));
-  Json options = json("{'base_path':'" + base + "'}");
+  JsonPtr options = json("{'base_path':'" + base + "'}");
   const char* through_links[] = {"lnk\\\\keep_me.txt", "flink", "lnk"};
 
   for (const char* item : through_links) {
     SCOPED_TRACE(item);
-    Json list = json(std::string("['") + item + "','in.txt']");
+    JsonPtr list = json(std::string("['") + item + "','in.txt']");
     const char* name = cJSON_GetArrayItem(list.get(), 0)->valuestring;
 
-    Json info(do_vemo_file_batch_info(list.get(), options.get()));
+    JsonPtr info(do_vemo_file_batch_info(list.get(), options.get()));
     EXPECT_EQ(kFileOpPathOutsideBase, number_of(member(member(info.get(), "succ_info"), name), "code"));
     EXPECT_TRUE(cJSON_IsTrue(member(member(member(info.get(), "succ_info"), "in.txt"), "exists")));
 
-    Json base_text(cJSON_CreateString(dir.file("base").c_str()));
-    Json md5(do_vemo_file_batch_md5(list.get(), base_text.get()));
+    JsonPtr base_text(cJSON_CreateString(dir.file("base").c_str()));
+    JsonPtr md5(do_vemo_file_batch_md5(list.get(), base_text.get()));
     EXPECT_EQ(kFileOpPathOutsideBase, number_of(md5.get(), "code"));
     EXPECT_EQ(1, cJSON_GetArraySize(member(md5.get(), "succ_data")));
 
     std::string pairs[] = {std::string("{'") + item + "':'copied.txt'}", std::string("{'in.txt':'") + item + "'}"};
     for (const std::string& pair : pairs) {
-      Json both = json("{'need_override':true,'src_base_path':'" + base + "','dst_base_path':'" + base + "'}");
-      Json copied(do_vemo_file_batch_copy(json(pair).get(), both.get()));
+      JsonPtr both = json("{'need_override':true,'src_base_path':'" + base + "','dst_base_path':'" + base + "'}");
+      JsonPtr copied(do_vemo_file_batch_copy(json(pair).get(), both.get()));
       EXPECT_EQ(kFileOpPathOutsideBase, number_of(copied.get(), "code")) << pair;
-      Json renamed(do_vemo_file_batch_rename(json(pair).get(), both.get()));
+      JsonPtr renamed(do_vemo_file_batch_rename(json(pair).get(), both.get()));
       EXPECT_EQ(kFileOpPathOutsideBase, number_of(renamed.get(), "code")) << pair;
     }
 
-    Json removed(do_vemo_file_batch_remove(list.get(), options.get()));
+    JsonPtr removed(do_vemo_file_batch_remove(list.get(), options.get()));
     EXPECT_EQ(kFileOpPathOutsideBase, number_of(member(member(removed.get(), "result_ext"), name), "code"));
     EXPECT_FALSE(exists(dir.file("base\\in.txt")));  // the plain item beside it went
     make_tree(dir.path(), {{"base\\in.txt", "inside"}});
@@ -191,10 +191,12 @@ TEST(FileBatchBase, ItemsThroughALinkFailAloneAndTheirTargetsStay) {
   }
 
   // A tree holding a file link is removed up to the link, never through it.
-  Json tree = json("['tree']");
-  Json removed(do_vemo_file_batch_remove(tree.get(), options.get()));
+  JsonPtr tree = json("['tree']");
+  JsonPtr removed(do_vemo_file_batch_remove(tree.get(), options.get()));
   EXPECT_EQ("K", content_of(dir.file("outside\\keep_me.txt")));
-  if (exists(dir.file("base\\tree\\flink"))) EXPECT_NE(0, number_of(removed.get(), "code"));
+  if (exists(dir.file("base\\tree\\flink"))) {
+    EXPECT_NE(0, number_of(removed.get(), "code"));
+  }
 
   EXPECT_EQ("inside", content_of(dir.file("base\\in.txt")));
   EXPECT_FALSE(exists(dir.file("base\\copied.txt")));
@@ -207,9 +209,9 @@ TEST(FileBatchBase, ItemsThroughALinkFailAloneAndTheirTargetsStay) {
 TEST(FileBatchInfo, ExistenceAndSizes) {
   TempDir dir("batch-info");
   make_tree(dir.path(), {{"f.bin", "12345"}, {"sub\\g", ""}});
-  Json items = json("['f.bin', 'sub', 'none', 'sub/g', 7]");
-  Json with_size = json("{'check_size':true,'base_path':'" + escaped(dir.path()) + "'}");
-  Json answer(do_vemo_file_batch_info(items.get(), with_size.get()));
+  JsonPtr items = json("['f.bin', 'sub', 'none', 'sub/g', 7]");
+  JsonPtr with_size = json("{'check_size':true,'base_path':'" + escaped(dir.path()) + "'}");
+  JsonPtr answer(do_vemo_file_batch_info(items.get(), with_size.get()));
   EXPECT_TRUE(cJSON_IsTrue(member(answer.get(), "succ")));
   EXPECT_EQ(nullptr, member(answer.get(), "code"));
   EXPECT_EQ(nullptr, member(answer.get(), "msg"));
@@ -222,17 +224,17 @@ TEST(FileBatchInfo, ExistenceAndSizes) {
   EXPECT_FALSE(cJSON_IsTrue(member(member(infos, "none"), "exists")));
   EXPECT_EQ(0, number_of(member(infos, "sub/g"), "size"));
 
-  Json without_size = json("{'base_path':'" + escaped(dir.path()) + "'}");
-  Json plain(do_vemo_file_batch_info(items.get(), without_size.get()));
+  JsonPtr without_size = json("{'base_path':'" + escaped(dir.path()) + "'}");
+  JsonPtr plain(do_vemo_file_batch_info(items.get(), without_size.get()));
   EXPECT_EQ(nullptr, member(member(member(plain.get(), "succ_info"), "f.bin"), "size"));
 }
 
 TEST(FileBatchMd5, DigestsByItemAndFailuresBeside) {
   TempDir dir("batch-md5");
   make_tree(dir.path(), {{"empty", ""}, {"d\\abc", "abc"}});
-  Json items = json("['empty', 'd\\\\abc', 'missing']");
-  Json base(cJSON_CreateString(dir.path().c_str()));
-  Json answer(do_vemo_file_batch_md5(items.get(), base.get()));
+  JsonPtr items = json("['empty', 'd\\\\abc', 'missing']");
+  JsonPtr base(cJSON_CreateString(dir.path().c_str()));
+  JsonPtr answer(do_vemo_file_batch_md5(items.get(), base.get()));
   const cJSON* digests = member(answer.get(), "succ_data");
   EXPECT_EQ("d41d8cd98f00b204e9800998ecf8427e", text_of(digests, "empty"));
   EXPECT_EQ("900150983cd24fb0d6963f7d28e17f72", text_of(digests, "d\\abc"));
@@ -242,8 +244,8 @@ TEST(FileBatchMd5, DigestsByItemAndFailuresBeside) {
   EXPECT_EQ("file open failed", text_of(answer.get(), "msg"));
 
   // Without a base the items are the paths.
-  Json full = json("['" + escaped(dir.file("empty")) + "']");
-  Json plain(do_vemo_file_batch_md5(full.get(), nullptr));
+  JsonPtr full = json("['" + escaped(dir.file("empty")) + "']");
+  JsonPtr plain(do_vemo_file_batch_md5(full.get(), nullptr));
   EXPECT_TRUE(cJSON_IsTrue(member(plain.get(), "succ")));
   EXPECT_EQ(1, cJSON_GetArraySize(member(plain.get(), "succ_data")));
 }
@@ -271,8 +273,8 @@ TEST(FileBatchMd5, AnswersInTheListsOrderWhateverOrderTheFilesFinishIn) {
   }
   list += ",'..\\\\outside']";
   for (const auto& [name, bytes] : contents) ASSERT_TRUE(vemo::test::write_file(dir.file(name), bytes));
-  Json base(cJSON_CreateString(dir.path().c_str()));
-  Json answer(do_vemo_file_batch_md5(json(list).get(), base.get()));
+  JsonPtr base(cJSON_CreateString(dir.path().c_str()));
+  JsonPtr answer(do_vemo_file_batch_md5(json(list).get(), base.get()));
 
   const cJSON* digests = member(answer.get(), "succ_data");
   EXPECT_EQ(member_names(digests), digest_order);
@@ -289,14 +291,14 @@ TEST(FileBatchMd5, AnswersInTheListsOrderWhateverOrderTheFilesFinishIn) {
 TEST(FileBatchRemoveRename, MissingPathsSucceedAndRenamesNeverReplace) {
   TempDir dir("batch-remove");
   make_tree(dir.path(), {{"tree\\x\\y", "1"}, {"f", "2"}, {"a", "A"}, {"b", "B"}, {"c", "C"}});
-  Json options = json("{'base_path':'" + escaped(dir.path()) + "'}");
-  Json removed(do_vemo_file_batch_remove(json("['tree', 'f', 'never-was', 'deep/never/was']").get(), options.get()));
+  JsonPtr options = json("{'base_path':'" + escaped(dir.path()) + "'}");
+  JsonPtr removed(do_vemo_file_batch_remove(json("['tree', 'f', 'never-was', 'deep/never/was']").get(), options.get()));
   EXPECT_TRUE(cJSON_IsTrue(member(removed.get(), "succ"))) << cJSON_PrintUnformatted(removed.get());
   EXPECT_FALSE(exists(dir.file("tree")));
   EXPECT_FALSE(exists(dir.file("f")));
 
-  Json both = json("{'src_base_path':'" + escaped(dir.path()) + "','dst_base_path':'" + escaped(dir.path()) + "'}");
-  Json renamed(do_vemo_file_batch_rename(json("{'a':'b', 'c':'moved\\\\c'}").get(), both.get()));
+  JsonPtr both = json("{'src_base_path':'" + escaped(dir.path()) + "','dst_base_path':'" + escaped(dir.path()) + "'}");
+  JsonPtr renamed(do_vemo_file_batch_rename(json("{'a':'b', 'c':'moved\\\\c'}").get(), both.get()));
   EXPECT_EQ(ERROR_ALREADY_EXISTS, number_of(member(member(renamed.get(), "result_ext"), "a"), "code"));
   EXPECT_EQ(1, cJSON_GetArraySize(member(renamed.get(), "result_ext")));
   EXPECT_EQ("B", content_of(dir.file("b")));
@@ -317,10 +319,10 @@ TEST(FileListDir, RecursiveListingOfAFileAndASubFolder) {
       {dir.path(), false, {{"a", false}, {"sub", true}}},
   };
   for (const ListCase& c : cases) {
-    Json options(cJSON_CreateObject());
+    JsonPtr options(cJSON_CreateObject());
     cJSON_AddStringToObject(options.get(), "dir_path", c.folder.c_str());
     cJSON_AddBoolToObject(options.get(), "is_recursive", c.recursive);
-    Json answer(do_vemo_file_list_dir(nullptr, options.get()));
+    JsonPtr answer(do_vemo_file_list_dir(nullptr, options.get()));
     EXPECT_EQ(nullptr, member(answer.get(), "succ"));
     std::map<std::string, bool> listed;
     std::string order;
@@ -335,9 +337,9 @@ TEST(FileListDir, RecursiveListingOfAFileAndASubFolder) {
     }
   }
   for (std::string missing : {dir.file("none"), std::string()}) {
-    Json options(cJSON_CreateObject());
+    JsonPtr options(cJSON_CreateObject());
     cJSON_AddStringToObject(options.get(), "dir_path", missing.c_str());
-    Json answer(do_vemo_file_list_dir(nullptr, options.get()));
+    JsonPtr answer(do_vemo_file_list_dir(nullptr, options.get()));
     EXPECT_EQ(kFileOpPathNotExists, number_of(answer.get(), "code")) << missing;
     EXPECT_EQ("path not exists", text_of(answer.get(), "msg"));
     EXPECT_EQ(nullptr, member(answer.get(), "data"));
@@ -351,30 +353,30 @@ TEST(FileBatchNames, NonAsciiNamesSurviveEveryOperation) {
   std::string name = u8"文件.txt";
   std::string file = folder + "\\" + name;
   make_tree(dir.path(), {{file, "abc"}});
-  Json pair(cJSON_CreateObject());
+  JsonPtr pair(cJSON_CreateObject());
   cJSON_AddStringToObject(pair.get(), file.c_str(), (u8"ü\\" + file).c_str());
-  Json options(cJSON_CreateObject());
+  JsonPtr options(cJSON_CreateObject());
   cJSON_AddStringToObject(options.get(), "src_base_path", dir.path().c_str());
   cJSON_AddStringToObject(options.get(), "dst_base_path", dir.path().c_str());
-  Json copied(do_vemo_file_batch_copy(pair.get(), options.get()));
+  JsonPtr copied(do_vemo_file_batch_copy(pair.get(), options.get()));
   EXPECT_TRUE(cJSON_IsTrue(member(copied.get(), "succ")));
   EXPECT_EQ("abc", content_of(dir.file(u8"ü\\" + file)));
 
-  Json list(cJSON_CreateArray());
+  JsonPtr list(cJSON_CreateArray());
   cJSON_AddItemToArray(list.get(), cJSON_CreateString(file.c_str()));
-  Json base(cJSON_CreateString(dir.path().c_str()));
-  Json md5(do_vemo_file_batch_md5(list.get(), base.get()));
+  JsonPtr base(cJSON_CreateString(dir.path().c_str()));
+  JsonPtr md5(do_vemo_file_batch_md5(list.get(), base.get()));
   EXPECT_EQ("900150983cd24fb0d6963f7d28e17f72", text_of(member(md5.get(), "succ_data"), file.c_str()));
 
-  Json listing_options(cJSON_CreateObject());
+  JsonPtr listing_options(cJSON_CreateObject());
   cJSON_AddStringToObject(listing_options.get(), "dir_path", dir.file(folder).c_str());
-  Json listing(do_vemo_file_list_dir(nullptr, listing_options.get()));
+  JsonPtr listing(do_vemo_file_list_dir(nullptr, listing_options.get()));
   EXPECT_EQ(name, text_of(cJSON_GetArrayItem(member(listing.get(), "data"), 0), "path"));
 }
 
 // Drains the task queue on a Lua state until n answers have come, by id.
 std::map<int64_t, std::string> collect_answers(size_t n) {
-  std::unique_ptr<lua_State, decltype(&lua_close)> L(luaL_newstate(), lua_close);
+  vemo::LuaStatePtr L(luaL_newstate());
   std::map<int64_t, std::string> answers;
   for (int waited = 0; answers.size() < n && waited < 60000;) {
     int count = LuaTaskQueue::getInstance()->tick(L.get());
@@ -394,9 +396,9 @@ TEST(FileBatchThreads, EveryStarterAnswersOnceUnderItsId) {
   TempDir dir("batch-threads");
   make_tree(dir.path(), {{"a", "A"}, {"b", "B"}, {"r", "R"}, {"sub\\c", "C"}});
   const int64_t base_id = 0x100000000LL;  // ids beyond 32 bits survive
-  Json pair = json("{'a':'copy-of-a'}");
-  Json list = json("['a', 'sub']");
-  Json options = json("{'base_path':'" + escaped(dir.path()) + "','src_base_path':'" + escaped(dir.path()) +
+  JsonPtr pair = json("{'a':'copy-of-a'}");
+  JsonPtr list = json("['a', 'sub']");
+  JsonPtr options = json("{'base_path':'" + escaped(dir.path()) + "','src_base_path':'" + escaped(dir.path()) +
                       "','dst_base_path':'" + escaped(dir.path()) + "','check_size':true}");
   vemo_file_batch_copy(pair.get(), options.get(), false, base_id + 1);
   vemo_file_batch_info(list.get(), options.get(), base_id + 2);
@@ -410,10 +412,10 @@ TEST(FileBatchThreads, EveryStarterAnswersOnceUnderItsId) {
 
   std::map<int64_t, std::string> answers = collect_answers(6);
   ASSERT_EQ(6u, answers.size());
-  Json copied = parse(answers[base_id + 1]);
+  JsonPtr copied = parse(answers[base_id + 1]);
   EXPECT_TRUE(cJSON_IsTrue(member(copied.get(), "succ"))) << answers[base_id + 1];
   EXPECT_EQ(1, number_of(member(member(parse(answers[base_id + 2]).get(), "succ_info"), "a"), "size"));
-  Json md5 = parse(answers[base_id + 3]);
+  JsonPtr md5 = parse(answers[base_id + 3]);
   EXPECT_EQ("9d5ed678fe57bcca610140957afab571", text_of(member(md5.get(), "succ_data"), "b")) << answers[base_id + 3];
   EXPECT_TRUE(cJSON_IsTrue(member(parse(answers[base_id + 6]).get(), "succ")));
   EXPECT_EQ("{\"data\":[{\"path\":\"c\",\"is_dir\":false}]}", answers[base_id + 5]);
@@ -425,8 +427,8 @@ TEST(FileBatchThreads, EveryStarterAnswersOnceUnderItsId) {
 TEST(FileBatchThreads, CopyStarterWritesTheOverrideFlag) {
   TempDir dir("batch-threads-flag");
   make_tree(dir.path(), {{"s", "new"}, {"d", "old"}});
-  Json pair = json("{'" + escaped(dir.file("s")) + "':'" + escaped(dir.file("d")) + "'}");
-  Json says_true = json("{'need_override': true}");
+  JsonPtr pair = json("{'" + escaped(dir.file("s")) + "':'" + escaped(dir.file("d")) + "'}");
+  JsonPtr says_true = json("{'need_override': true}");
   vemo_file_batch_copy(pair.get(), says_true.get(), false, 77);  // the flag argument decides
   std::map<int64_t, std::string> answers = collect_answers(1);
   EXPECT_EQ(ERROR_FILE_EXISTS, number_of(parse(answers[77]).get(), "code")) << answers[77];

@@ -14,12 +14,12 @@
 #include <cjson/cJSON.h>
 
 #include "core/file_replace.h"
-#include "core/json_ptr.h"
+#include "core/owners.h"
 #include "core/path_utils.h"
 #include "core/text_convert.h"
+#include "file_fixtures.h"
 #include "files/file_batch_workers.h"
 #include "files/file_ops.h"
-#include "file_fixtures.h"
 #include "test_support.h"
 
 namespace {
@@ -29,7 +29,7 @@ using vemo::test::exists;
 using vemo::test::make_tree;
 using vemo::test::TempDir;
 
-using Json = VemoSDKHttp::JsonPtr;
+using vemo::JsonPtr;
 
 std::vector<std::string> names_in(const std::string& folder) {
   std::vector<std::string> names;
@@ -325,12 +325,12 @@ TEST(FileLarge, SizesOffsetsAndDigestPastTwoGiB) {
   std::free(bytes);
 
   // The batch answer carries the size as an exact JSON number.
-  Json paths(cJSON_CreateArray());
+  JsonPtr paths(cJSON_CreateArray());
   cJSON_AddItemToArray(paths.get(), cJSON_CreateString("big.bin"));
-  Json options(cJSON_CreateObject());
+  JsonPtr options(cJSON_CreateObject());
   cJSON_AddStringToObject(options.get(), "base_path", dir.path().c_str());
   cJSON_AddTrueToObject(options.get(), "check_size");
-  Json info(do_vemo_file_batch_info(paths.get(), options.get()));
+  JsonPtr info(do_vemo_file_batch_info(paths.get(), options.get()));
   char* printed = cJSON_PrintUnformatted(info.get());
   EXPECT_NE(nullptr, std::strstr(printed, "\"size\":3221225472")) << printed;
   cJSON_free(printed);

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "core/raii.h"
+#include "core/owners.h"
 #include "core/text_convert.h"
 #include "file_fixtures.h"
 #include "files/update_merge.h"

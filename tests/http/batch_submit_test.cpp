@@ -11,7 +11,7 @@
 
 namespace {
 
-using VemoSDKHttp::JsonPtr;
+using vemo::JsonPtr;
 
 class FakeEnvironment final : public DowloadBatchSubmitManager::Environment {
 public:

@@ -186,7 +186,7 @@ TEST_F(DownloadChecksTest, EveryFailureAnswersAndTheNextDownloadStarts) {
   };
   int64_t id = 1;
   for (const Case& c : cases)
-    manager->submitDownload(id++, c.url, c.header ? header_list({c.header}) : VemoSDKHttp::CurlSlist(), c.params);
+    manager->submitDownload(id++, c.url, c.header ? header_list({c.header}) : vemo::CurlSlist(), c.params);
   manager->vmsdk_check_submit_download_to_max_count();
   ASSERT_TRUE(sink.waitForResults(std::size(cases)));
   id = 1;

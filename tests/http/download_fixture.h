@@ -25,9 +25,9 @@ protected:
     manager->vmsdk_check_submit_download_to_max_count();
   }
 
-  static VemoSDKHttp::CurlSlist header_list(std::initializer_list<const char*> lines) {
-    VemoSDKHttp::CurlSlist list;
-    for (const char* line : lines) VemoSDKHttp::append_header(list, line);
+  static vemo::CurlSlist header_list(std::initializer_list<const char*> lines) {
+    vemo::CurlSlist list;
+    for (const char* line : lines) vemo::append_header(list, line);
     return list;
   }
 

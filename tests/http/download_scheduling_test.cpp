@@ -77,7 +77,7 @@ TEST_F(DownloadSchedulingTest, RaisingAPriorityMovesAWaitingItemForward) {
     manager->submitDownload(i + 1, url + "&delay=300&n=" + std::to_string(i), {},
                             download_params("r" + std::to_string(i), dir.file("r" + std::to_string(i))));
   manager->vmsdk_check_submit_download_to_max_count();  // r0 runs, r1..r3 wait
-  VemoSDKHttp::JsonPtr priorities(cJSON_Parse(R"({"r3": 5, "r0": 9, "nobody": 1})"));
+  vemo::JsonPtr priorities(cJSON_Parse(R"({"r3": 5, "r0": 9, "nobody": 1})"));
   manager->vmsdk_update_download_priority(priorities.get());
   ASSERT_TRUE(sink.waitForResults(4));
   std::vector<std::string> order;
@@ -109,7 +109,7 @@ TEST_F(DownloadSchedulingTest, AnyNumberGivenAsAPriorityIsAppliedInRange) {
       case_manager.submitDownload(id * 10 + i, url + tag + "&delay=200&n=" + names[i], {},
                                   download_params(names[i], dir.file(std::to_string(id) + names[i])));
     case_manager.vmsdk_check_submit_download_to_max_count();  // "first" runs, the others wait
-    VemoSDKHttp::JsonPtr priorities(cJSON_Parse((std::string(R"({"third": )") + c.priority + "}").c_str()));
+    vemo::JsonPtr priorities(cJSON_Parse((std::string(R"({"third": )") + c.priority + "}").c_str()));
     case_manager.vmsdk_update_download_priority_in_thread(priorities.get());
     ASSERT_TRUE(case_sink.waitForResults(3)) << c.priority;
     std::vector<std::string> order;
@@ -161,7 +161,7 @@ TEST_F(DownloadSchedulingTest, StoppingOneOrAListAnswersEveryStop) {
   manager->submitDownload(3, url, {}, download_params("kept", dir.file("c")));
   manager->vmsdk_check_submit_download_to_max_count();
   for (int i = 0; i < 200 && file_size(dir.file("a")) <= 0; ++i) Sleep(20);
-  VemoSDKHttp::JsonPtr ids(cJSON_Parse(R"(["running", "dropped", "unknown"])"));
+  vemo::JsonPtr ids(cJSON_Parse(R"(["running", "dropped", "unknown"])"));
   manager->stopTask(52, "kept");  // still waiting: not taken off the queue
   manager->http_stop_with_task_arr(50, ids.get());
   manager->stopTask(51, "");
@@ -178,7 +178,7 @@ TEST_F(DownloadSchedulingTest, EveryWaitingItemAListStopRemovesIsAnsweredOnce) {
   manager->update_download_config(0, 0, 1, 0, 0);
   const std::string url = served.add("w.bin", test_bytes(256 * 1024, 29));
   manager->submitDownload(1, url + "&rate=50000", {}, download_params("busy", dir.file("busy")));
-  VemoSDKHttp::JsonPtr ids(cJSON_CreateArray());
+  vemo::JsonPtr ids(cJSON_CreateArray());
   constexpr int kWaiting = 50;
   for (int i = 0; i < kWaiting; ++i) {
     std::string id = "w" + std::to_string(i);

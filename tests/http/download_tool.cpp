@@ -22,8 +22,8 @@ public:
     done_.notify_all();
   }
   void postEvent(int64_t, const std::string&, bool) override {}
-  void postBatchResult(int64_t, int64_t, VemoSDKHttp::JsonPtr, bool, bool) override {}
-  void postBatchEvent(int64_t, int64_t, VemoSDKHttp::JsonPtr, bool) override {}
+  void postBatchResult(int64_t, int64_t, vemo::JsonPtr, bool, bool) override {}
+  void postBatchEvent(int64_t, int64_t, vemo::JsonPtr, bool) override {}
   std::string wait() {
     std::unique_lock<std::mutex> hold(lock_);
     done_.wait(hold, [this] { return !answer_.empty(); });
@@ -54,8 +54,8 @@ int main(int argc, char** argv) {
   int64_t have = 0;
   if (GetFileAttributesExA(argv[2], GetFileExInfoStandard, &data))
     have = (static_cast<int64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-  VemoSDKHttp::CurlSlist headers;
-  if (have > 0) VemoSDKHttp::append_header(headers, ("Range: bytes=" + std::to_string(have) + "-").c_str());
+  vemo::CurlSlist headers;
+  if (have > 0) vemo::append_header(headers, ("Range: bytes=" + std::to_string(have) + "-").c_str());
 
   WaitingSink sink;
   HttpManager manager(sink);

@@ -16,14 +16,14 @@ size_t collect(char* data, size_t size, size_t count, void* out) {
 
 TEST(EasyHandlePoolTest, AReusedHandleCarriesNoOptionOfItsLastRequest) {
   EasyHandlePool pool(10, 120000);
-  CurlEasy first = pool.take(0);
+  vemo::CurlEasy first = pool.take(0);
   ASSERT_TRUE(first);
   CURL* raw = first.get();
   curl_easy_setopt(first.get(), CURLOPT_USERAGENT, "leaked-agent");
   curl_easy_setopt(first.get(), CURLOPT_NOBODY, 1L);
   pool.put(std::move(first), 0);
 
-  CurlEasy again = pool.take(1000);
+  vemo::CurlEasy again = pool.take(1000);
   ASSERT_EQ(raw, again.get());
   std::string body;
   std::string url = vemo::test::http_base_url() + "/_/echo";
@@ -37,7 +37,7 @@ TEST(EasyHandlePoolTest, AReusedHandleCarriesNoOptionOfItsLastRequest) {
 
 TEST(EasyHandlePoolTest, KeepsTheNewestTenForAtMostTheirAge) {
   EasyHandlePool pool(10, 120000);
-  for (int i = 0; i < 12; ++i) pool.put(CurlEasy(curl_easy_init()), i);
+  for (int i = 0; i < 12; ++i) pool.put(vemo::CurlEasy(curl_easy_init()), i);
   EXPECT_EQ(10u, pool.idleCount());
   EXPECT_TRUE(pool.take(100));
   EXPECT_EQ(9u, pool.idleCount());

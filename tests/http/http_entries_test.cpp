@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "core/lua_task_queue.h"
+#include "core/owners.h"
 #include "http/http.h"
 #include "http_test_support.h"
 #include "test_support.h"
@@ -55,7 +56,8 @@ std::vector<Task> tick_until_answered(lua_State* L, std::initializer_list<int64_
 
 TEST(HttpEntriesTest, ResultsAndEventsReachLuaThroughTheTaskQueue) {
   vmsdk_http_global_init();
-  lua_State* L = luaL_newstate();
+  vemo::LuaStatePtr state(luaL_newstate());
+  lua_State* L = state.get();
   ServedFolder served("entries");
   TempDir dir("entries");
   const std::string bytes = test_bytes(100 * 1024, 41);
@@ -68,7 +70,7 @@ TEST(HttpEntriesTest, ResultsAndEventsReachLuaThroughTheTaskQueue) {
   _vemosdk_http_stop_task(4203, "");
 
   std::vector<Task> tasks = tick_until_answered(L, {4201, 4202, 4203});
-  lua_close(L);
+  state.reset();
   const Task* ok = nullptr;
   const Task* gone = nullptr;
   const Task* stop = nullptr;

@@ -2,16 +2,16 @@
 // whether an answer's Content-Range is the range asked for.
 #include <gtest/gtest.h>
 
-#include "core/json_ptr.h"
+#include "core/owners.h"
 #include "http/download_params.h"
 #include "http/http_headers.h"
 
 namespace VemoSDKHttp {
 namespace {
 
-CurlSlist header_list(std::initializer_list<const char*> lines) {
-  CurlSlist list;
-  for (const char* line : lines) append_header(list, line);
+vemo::CurlSlist header_list(std::initializer_list<const char*> lines) {
+  vemo::CurlSlist list;
+  for (const char* line : lines) vemo::append_header(list, line);
   return list;
 }
 
@@ -61,7 +61,7 @@ TEST(HeaderLineTest, OnlyARangeLineMakesAResume) {
       {{}, nullptr},
   };
   for (const Case& c : cases) {
-    CurlSlist list = header_list(c.lines);
+    vemo::CurlSlist list = header_list(c.lines);
     const char* found = find_range_header(list.get());
     if (c.range_line) {
       ASSERT_NE(nullptr, found);
@@ -74,8 +74,8 @@ TEST(HeaderLineTest, OnlyARangeLineMakesAResume) {
 }
 
 TEST(HeaderLineTest, RestartDropsRangeAndIfRangeOnly) {
-  CurlSlist list = header_list({"range: bytes=10-", "X-Keep: range", "IF-RANGE: \"e\"", "Authorization: t"});
-  CurlSlist kept = without_range_headers(list.get());
+  vemo::CurlSlist list = header_list({"range: bytes=10-", "X-Keep: range", "IF-RANGE: \"e\"", "Authorization: t"});
+  vemo::CurlSlist kept = without_range_headers(list.get());
   EXPECT_EQ((std::vector<std::string>{"X-Keep: range", "Authorization: t"}), lines_of(kept.get()));
 }
 
@@ -131,7 +131,7 @@ TEST(RangeHeaderTest, ContentRangeMustAnswerTheRequestedRange) {
 }
 
 TEST(RangeHeaderTest, JsonHeaderNamesIgnoreCase) {
-  JsonPtr headers(cJSON_Parse(R"({"content-length":"12","ETag":"\"x\""})"));
+  vemo::JsonPtr headers(cJSON_Parse(R"({"content-length":"12","ETag":"\"x\""})"));
   EXPECT_STREQ("12", json_header_value(headers.get(), "Content-Length"));
   EXPECT_STREQ("\"x\"", json_header_value(headers.get(), "etag"));
   EXPECT_EQ(nullptr, json_header_value(headers.get(), "Last-Modified"));

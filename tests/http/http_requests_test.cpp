@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "core/base64.h"
-#include "core/json_ptr.h"
+#include "core/owners.h"
 #include "core/sha256.h"
 #include "http/cert_pins.h"
 #include "http/http.h"
@@ -16,7 +16,7 @@
 namespace vemo::test {
 namespace {
 
-using VemoSDKHttp::JsonPtr;
+using vemo::JsonPtr;
 
 JsonPtr parse(const std::string& text) { return JsonPtr(cJSON_Parse(text.c_str())); }
 
@@ -135,7 +135,7 @@ TEST_F(HttpRequestsTest, SafeFormdataBecomesAMultipartUploadWithItsFileAndData) 
   cJSON_AddItemToArray(form, data);
   cJSON_AddItemToArray(form, parse(R"({"type":"data","name":"note","data":"plain text"})").release());
   cJSON_AddItemToArray(form, parse(R"({"type":"video","name":"skipped"})").release());
-  const std::string text = VemoSDKHttp::print_json(options.get());
+  const std::string text = vemo::print_json(options.get());
 
   PostedResult result = post(60, http_base_url() + "/_/form", "body not sent", text.c_str(), {"X-Not-Sent: 1"});
   ASSERT_EQ(200, result.status()) << result.body;

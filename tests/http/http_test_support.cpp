@@ -19,7 +19,7 @@ std::wstring widen(const std::string& text) {
   return out;
 }
 
-VemoSDKHttp::JsonPtr parse(const std::string& json) { return VemoSDKHttp::JsonPtr(cJSON_Parse(json.c_str())); }
+vemo::JsonPtr parse(const std::string& json) { return vemo::JsonPtr(cJSON_Parse(json.c_str())); }
 
 size_t collect(char* data, size_t size, size_t count, void* out) {
   static_cast<std::string*>(out)->append(data, size * count);
@@ -75,16 +75,16 @@ void RecordingSink::postEvent(int64_t callback_id, const std::string& json, bool
   events_.push_back({callback_id, json, keep_latest_only});
 }
 
-void RecordingSink::postBatchResult(int64_t batch_id, int64_t callback_id, VemoSDKHttp::JsonPtr result, bool,
+void RecordingSink::postBatchResult(int64_t batch_id, int64_t callback_id, vemo::JsonPtr result, bool,
                                     bool) {
   std::lock_guard<std::mutex> hold(lock_);
-  results_.push_back({callback_id, batch_id, VemoSDKHttp::print_json(result.get()), {}});
+  results_.push_back({callback_id, batch_id, vemo::print_json(result.get()), {}});
   arrived_.notify_all();
 }
 
-void RecordingSink::postBatchEvent(int64_t, int64_t callback_id, VemoSDKHttp::JsonPtr event, bool queued) {
+void RecordingSink::postBatchEvent(int64_t, int64_t callback_id, vemo::JsonPtr event, bool queued) {
   std::lock_guard<std::mutex> hold(lock_);
-  events_.push_back({callback_id, VemoSDKHttp::print_json(event.get()), !queued});
+  events_.push_back({callback_id, vemo::print_json(event.get()), !queued});
 }
 
 bool RecordingSink::waitForResults(size_t count, std::chrono::milliseconds timeout) {
@@ -153,7 +153,7 @@ int64_t file_size(const std::string& path) {
   return (static_cast<int64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
 }
 
-VemoSDKHttp::JsonPtr server_stats(const std::string& group) {
+vemo::JsonPtr server_stats(const std::string& group) {
   return parse(http_get_text(http_base_url() + "/_/stats?group=" + group));
 }
 

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "core/json_ptr.h"
+#include "core/owners.h"
 #include "http/download_params.h"
 #include "http/http_events.h"
 
@@ -38,9 +38,9 @@ class RecordingSink final : public VemoSDKHttp::HttpEventSink {
 public:
   void postResult(int64_t callback_id, const std::string& json, const std::string& body) override;
   void postEvent(int64_t callback_id, const std::string& json, bool keep_latest_only) override;
-  void postBatchResult(int64_t batch_id, int64_t callback_id, VemoSDKHttp::JsonPtr result, bool rename_ret,
+  void postBatchResult(int64_t batch_id, int64_t callback_id, vemo::JsonPtr result, bool rename_ret,
                        bool success) override;
-  void postBatchEvent(int64_t batch_id, int64_t callback_id, VemoSDKHttp::JsonPtr event, bool queued) override;
+  void postBatchEvent(int64_t batch_id, int64_t callback_id, vemo::JsonPtr event, bool queued) override;
 
   // Waits until at least count results arrived; false after the time-out.
   bool waitForResults(size_t count, std::chrono::milliseconds timeout = std::chrono::seconds(60));
@@ -85,7 +85,7 @@ bool file_exists(const std::string& path);
 int64_t file_size(const std::string& path);
 
 // The test server's statistics of one group, and a reset of them.
-VemoSDKHttp::JsonPtr server_stats(const std::string& group);
+vemo::JsonPtr server_stats(const std::string& group);
 void reset_server_stats(const std::string& group);
 struct RecordedRequest {
   std::string method;

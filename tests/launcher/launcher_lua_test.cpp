@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+#include "core/owners.h"
 #include "launcher_config.h"
 #include "launcher_lua.h"
 #include "launcher_state.h"
@@ -25,7 +26,7 @@ protected:
 
   std::string run(const char* chunk) { return vemo::test::run_chunk(L_.get(), chunk); }
 
-  std::unique_ptr<lua_State, decltype(&lua_close)> L_{luaL_newstate(), lua_close};
+  vemo::LuaStatePtr L_{luaL_newstate()};
 };
 
 TEST_F(LauncherLua, ConfigAnswersItsThreeKeysOnly) {

@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "core/owners.h"
 #include "launcher_lua.h"
 #include "lua.hpp"
 #include "lua_values.h"
@@ -73,7 +74,7 @@ TEST(NotificationSkin, AppliesStringColoursAndIgnoresTheRest) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.json);
-    std::unique_ptr<cJSON, decltype(&cJSON_Delete)> root(cJSON_Parse(c.json), cJSON_Delete);
+    vemo::JsonPtr root(cJSON_Parse(c.json));
     NotificationSkin skin;
     apply_notification_skin(root.get(), skin);
     EXPECT_EQ(c.background, skin.background);
@@ -148,7 +149,7 @@ protected:
     pump();
   }
 
-  std::unique_ptr<lua_State, decltype(&lua_close)> L_{luaL_newstate(), lua_close};
+  vemo::LuaStatePtr L_{luaL_newstate()};
 };
 
 TEST_F(NotificationWindow, AppearsInTheWorkAreaCornerWithoutTakingTheFocus) {

@@ -25,7 +25,7 @@ using vemo::test::make_log_files;
 using vemo::test::strict_log_text;
 using vemo::test::TempDir;
 
-JsonTree parse(const std::string& text) { return JsonTree(cJSON_Parse(text.c_str())); }
+vemo::JsonPtr parse(const std::string& text) { return vemo::JsonPtr(cJSON_Parse(text.c_str())); }
 
 class FileLog : public ::testing::Test {
 protected:
@@ -59,7 +59,7 @@ TEST_F(FileLog, RecordsOfADayGoToOneFileNamedByItsTimeAlsoAfterARestart) {
   EXPECT_LE(before, named);
   EXPECT_GE(after, named);
   EXPECT_EQ("one\ntwo\n", strict_log_text(folder() + "\\" + names[0]));
-  JsonTree current = parse(storage->get_current_log_file());
+  vemo::JsonPtr current = parse(storage->get_current_log_file());
   EXPECT_STREQ(names[0].c_str(), cJSON_GetObjectItem(current.get(), "file_name")->valuestring);
   EXPECT_EQ(folder() + "\\" + names[0], cJSON_GetObjectItem(current.get(), "file_path")->valuestring);
   std::string bytes;
@@ -80,8 +80,8 @@ TEST_F(FileLog, JsonRecordsArePrintedBehindTheirPrefix) {
   EXPECT_EQ(1, storage->commit_json_record(parse(R"({"e":"start","stats":{"n":1}})"), "E"));
   EXPECT_EQ(1, storage->commit_json_record(parse(R"({"e":"vemosdk","m":"x"})"), ""));
   ASSERT_TRUE(storage->flush_and_wait(10000));
-  JsonTree first = parse(R"({"e":"start","stats":{"n":1}})");
-  JsonTree second = parse(R"({"e":"vemosdk","m":"x"})");
+  vemo::JsonPtr first = parse(R"({"e":"start","stats":{"n":1}})");
+  vemo::JsonPtr second = parse(R"({"e":"vemosdk","m":"x"})");
   EXPECT_EQ("E" + print_json_formatted(first.get()) + "\n" + print_json_formatted(second.get()) + "\n",
             strict_log_text(only_file()));
 }
@@ -194,8 +194,8 @@ TEST_F(FileLog, FileInfosListTheLogFilesOfADateFilter) {
       {"{}", all},
   };
   for (const auto& c : cases) {
-    JsonTree query = parse(c.first);
-    JsonTree infos = parse(storage->get_log_file_infos(query.get()));
+    vemo::JsonPtr query = parse(c.first);
+    vemo::JsonPtr infos = parse(storage->get_log_file_infos(query.get()));
     std::vector<std::string> names;
     cJSON* item = nullptr;
     cJSON_ArrayForEach(item, cJSON_GetObjectItem(infos.get(), "data")) {

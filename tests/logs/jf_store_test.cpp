@@ -55,9 +55,9 @@ TEST_F(JfStore, RecordsGoToTheSubFolderInAFileNamedByTheFirstRecordsTime) {
   EXPECT_EQ(std::string::npos, names[0].find_first_not_of("0123456789"));
   EXPECT_EQ("r1\n", strict_log_text(vemo_folder("a\\b\\" + names[0])));
 
-  JsonTree current(cJSON_Parse(store->current_file_info().c_str()));
+  vemo::JsonPtr current(cJSON_Parse(store->current_file_info().c_str()));
   EXPECT_STREQ(names[0].c_str(), cJSON_GetObjectItem(current.get(), "file_name")->valuestring);
-  JsonTree infos(cJSON_Parse(store->file_infos(nullptr).c_str()));
+  vemo::JsonPtr infos(cJSON_Parse(store->file_infos(nullptr).c_str()));
   EXPECT_EQ(1, cJSON_GetArraySize(cJSON_GetObjectItem(infos.get(), "data")));
 }
 

@@ -13,8 +13,8 @@
 #include "core/logs/log_block_decoder.h"
 #include "core/logs/log_json.h"
 #include "core/logs/log_records.h"
+#include "core/owners.h"
 #include "core/path_utils.h"
-#include "core/raii.h"
 #include "core/text_convert.h"
 #include "log_test_files.h"
 #include "strict_blocks.h"
@@ -47,7 +47,7 @@ private:
 };
 
 std::string message_of(const std::string& record) {
-  JsonTree tree(cJSON_Parse(record.c_str()));
+  vemo::JsonPtr tree(cJSON_Parse(record.c_str()));
   const cJSON* message = cJSON_GetObjectItem(tree.get(), "m");
   return cJSON_IsString(message) ? message->valuestring : "<no message in " + record + ">";
 }
@@ -57,7 +57,7 @@ TEST(LogAtExit, TheFacadesRecordOfAWarning) {
   ASSERT_EQ(0, run_program(folder.probe(), "facade").exit_code);
   std::vector<std::string> records = split_log_records(vemo::test::strict_log_text(folder.only_log_file()));
   ASSERT_EQ(1u, records.size());
-  JsonTree record(cJSON_Parse(records[0].c_str()));
+  vemo::JsonPtr record(cJSON_Parse(records[0].c_str()));
   ASSERT_TRUE(cJSON_IsObject(record.get())) << records[0];
   EXPECT_STREQ("vemosdk", cJSON_GetObjectItem(record.get(), "e")->valuestring);
   EXPECT_STREQ("x", cJSON_GetObjectItem(record.get(), "m")->valuestring);

@@ -35,7 +35,7 @@ protected:
     return split_log_records(text);
   }
   static std::string member_names(const std::string& record) {
-    JsonTree tree(cJSON_Parse(record.c_str()));
+    vemo::JsonPtr tree(cJSON_Parse(record.c_str()));
     std::string names;
     cJSON* member = nullptr;
     cJSON_ArrayForEach(member, tree.get()) names += std::string(names.empty() ? "" : ",") + member->string;
@@ -59,7 +59,7 @@ TEST_F(Facade, EntriesAreDebugLinesAndRecordsOnlyWithTheFileSwitchOn) {
   std::int64_t after = system_clock_ms();
   std::vector<std::string> written = records();
   ASSERT_EQ(1u, written.size());
-  JsonTree record(cJSON_Parse(written[0].c_str()));
+  vemo::JsonPtr record(cJSON_Parse(written[0].c_str()));
   EXPECT_EQ("e,m,ti,mo,lv", member_names(written[0]));
   EXPECT_STREQ("vemosdk", cJSON_GetObjectItem(record.get(), "e")->valuestring);
   EXPECT_STREQ("x", cJSON_GetObjectItem(record.get(), "m")->valuestring);

@@ -6,8 +6,8 @@
 
 #include "child_process.h"
 #include "core/logs/vemolog.h"
+#include "core/owners.h"
 #include "core/path_utils.h"
-#include "core/raii.h"
 #include "core/text_convert.h"
 #include "test_support.h"
 
@@ -21,9 +21,8 @@ std::string reader() { return get_program_dir() + "..\\..\\bin\\log_reader.exe";
 
 // A record as the file log writes a JSON record: formatted over several lines.
 std::string formatted(const char* json) {
-  cJSON* tree = cJSON_Parse(json);
-  vemo::MallocPtr<char> text(cJSON_Print(tree));
-  cJSON_Delete(tree);
+  vemo::JsonPtr tree(cJSON_Parse(json));
+  vemo::MallocPtr<char> text(cJSON_Print(tree.get()));
   return text.get();
 }
 

@@ -5,7 +5,7 @@
 #include <algorithm>
 
 #include "core/file_utils.h"
-#include "core/raii.h"
+#include "core/owners.h"
 #include "core/text_convert.h"
 #include "test_support.h"
 

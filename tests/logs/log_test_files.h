@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "core/logs/file_log_storage.h"
-#include "core/raii.h"
+#include "core/owners.h"
 
 namespace vemo::test {
 

@@ -60,8 +60,8 @@ end
 
 // A text as a JSON string.
 std::string json_string(const std::string& text) {
-  VemoSDKHttp::JsonPtr item(cJSON_CreateString(text.c_str()));
-  return VemoSDKHttp::print_json(item.get());
+  vemo::JsonPtr item(cJSON_CreateString(text.c_str()));
+  return vemo::print_json(item.get());
 }
 
 class VemosdkHttp : public VemosdkModule {

@@ -14,7 +14,7 @@
 namespace {
 
 using vemo::logs::FileLogStorage;
-using vemo::logs::JsonTree;
+using vemo::JsonPtr;
 
 class VemosdkLog : public vemo::test::VemosdkModule {
 protected:
@@ -22,7 +22,7 @@ protected:
   std::vector<std::string> current_records() {
     EXPECT_TRUE(FileLogStorage::getInstance().flush_and_wait(10000));
     EXPECT_EQ("", run("_vemosdk.get_current_log_file(7)"));
-    JsonTree current(cJSON_Parse(answer_for(7).c_str()));
+    vemo::JsonPtr current(cJSON_Parse(answer_for(7).c_str()));
     const cJSON* path = cJSON_GetObjectItem(current.get(), "file_path");
     if (!cJSON_IsString(path)) return {"<no current file>"};
     current_name = cJSON_GetObjectItem(current.get(), "file_name")->valuestring;
@@ -48,7 +48,7 @@ TEST_F(VemosdkLog, Log2WritesItsTextOnceTheScriptsSwitchTheFileLogOn) {
   EXPECT_EQ("still on", current_records().back());
 
   EXPECT_EQ("", run("_vemosdk.get_log_file_infos(8, '{\"date_filter\": \"not a date\"}')"));
-  JsonTree infos(cJSON_Parse(answer_for(8).c_str()));
+  vemo::JsonPtr infos(cJSON_Parse(answer_for(8).c_str()));
   bool listed = false;
   cJSON* item = nullptr;
   cJSON_ArrayForEach(item, cJSON_GetObjectItem(infos.get(), "data"))
@@ -79,7 +79,7 @@ TEST_F(VemosdkLog, JfRowsWriteTheScriptsRecordsIntoTheirFolder) {
   ASSERT_TRUE(FileLogStorage::getInstance().flush_and_wait(10000));
 
   EXPECT_EQ("", run("_vemosdk.get_current_jf_file_info(9)"));
-  JsonTree current(cJSON_Parse(answer_for(9).c_str()));
+  vemo::JsonPtr current(cJSON_Parse(answer_for(9).c_str()));
   const cJSON* path = cJSON_GetObjectItem(current.get(), "file_path");
   ASSERT_TRUE(cJSON_IsString(path));
   EXPECT_NE(std::string::npos, std::string(path->valuestring).find("\\vemo\\lua-jf\\sub\\"));
@@ -87,7 +87,7 @@ TEST_F(VemosdkLog, JfRowsWriteTheScriptsRecordsIntoTheirFolder) {
   EXPECT_EQ("from lua\nstill here\n", text.substr(text.size() - std::min<size_t>(text.size(), 20)));
 
   EXPECT_EQ("", run("_vemosdk.get_jf_file_infos(10, '{}')"));
-  JsonTree infos(cJSON_Parse(answer_for(10).c_str()));
+  vemo::JsonPtr infos(cJSON_Parse(answer_for(10).c_str()));
   EXPECT_GE(cJSON_GetArraySize(cJSON_GetObjectItem(infos.get(), "data")), 1);
   EXPECT_EQ("", run("_vemosdk.scroll_jf_log_file()"));
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <thread>
 
-#include "core/raii.h"
+#include "core/owners.h"
 #include "core/text_convert.h"
 #include "lua/winmutex/scoped_name.h"
 #include "test_support.h"

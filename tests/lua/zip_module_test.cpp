@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "core/owners.h"
 #include "lua.hpp"
 #include "lua/zip_module.h"
 #include "lua_values.h"
@@ -68,7 +69,7 @@ protected:
   std::string run(const std::string& chunk) { return vemo::test::run_chunk(L_.get(), chunk); }
 
   TempDir dir_{"zip_module"};
-  std::unique_ptr<lua_State, decltype(&lua_close)> L_{nullptr, lua_close};
+  vemo::LuaStatePtr L_;
   std::string big_;
 };
 

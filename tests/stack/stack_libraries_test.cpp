@@ -18,13 +18,14 @@
 #include <string>
 #include <vector>
 
+#include "core/owners.h"
 #include "lua.hpp"
 #include "test_support.h"
 
 namespace {
 
 TEST(StackLibraries, LuaRunsAChunk) {
-  std::unique_ptr<lua_State, decltype(&lua_close)> L(luaL_newstate(), lua_close);
+  vemo::LuaStatePtr L(luaL_newstate());
   luaL_openlibs(L.get());
   ASSERT_EQ(LUA_OK, luaL_dostring(L.get(), "return string.format('%d-%s', 6 * 7, math.type(1))"));
   EXPECT_STREQ("42-integer", lua_tostring(L.get(), -1));
@@ -45,7 +46,7 @@ int raise_from_cpp(lua_State* L) {
 // Lua raises errors as C++ exceptions, so a Lua error that leaves a C++
 // function of ours runs its destructors: no lock, handle or buffer is lost.
 TEST(StackLibraries, LuaErrorsUnwindCppFrames) {
-  std::unique_ptr<lua_State, decltype(&lua_close)> L(luaL_newstate(), lua_close);
+  vemo::LuaStatePtr L(luaL_newstate());
   luaL_openlibs(L.get());
   lua_register(L.get(), "raise_from_cpp", raise_from_cpp);
   g_destroyed = 0;
@@ -58,8 +59,7 @@ TEST(StackLibraries, LuaErrorsUnwindCppFrames) {
 }
 
 TEST(StackLibraries, CJsonParsesAndPrints) {
-  std::unique_ptr<cJSON, decltype(&cJSON_Delete)> doc(cJSON_Parse(R"({"game_id":5,"sdks":[{"name":"X"}]})"),
-                                                      cJSON_Delete);
+  vemo::JsonPtr doc(cJSON_Parse(R"({"game_id":5,"sdks":[{"name":"X"}]})"));
   ASSERT_NE(nullptr, doc);
   EXPECT_EQ(5, cJSON_GetObjectItem(doc.get(), "game_id")->valueint);
   EXPECT_EQ(1, cJSON_GetArraySize(cJSON_GetObjectItem(doc.get(), "sdks")));
@@ -77,7 +77,7 @@ TEST(StackLibraries, CurlFetchesARangeFromTheTestServer) {
   ASSERT_TRUE(vemo::test::write_file(vemo::test::http_root() + "\\stack_range.txt", content));
 
   ASSERT_EQ(CURLE_OK, curl_global_init(CURL_GLOBAL_DEFAULT));
-  std::unique_ptr<CURL, decltype(&curl_easy_cleanup)> curl(curl_easy_init(), curl_easy_cleanup);
+  vemo::CurlEasy curl(curl_easy_init());
   std::string url = vemo::test::http_base_url() + "/stack_range.txt";
   std::string body;
   curl_easy_setopt(curl.get(), CURLOPT_URL, url.c_str());

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "core/owners.h"
+
 namespace vemo::test {
 
 inline std::vector<std::string> pop_values(lua_State* L, int count) {
@@ -58,14 +60,11 @@ inline std::string run_chunk(lua_State* L, const std::string& chunk) {
 // A fresh Lua state with the standard libraries, closed at scope end.
 class LuaStateHolder {
 public:
-  LuaStateHolder() : L_(luaL_newstate()) { luaL_openlibs(L_); }
-  ~LuaStateHolder() { lua_close(L_); }
-  LuaStateHolder(const LuaStateHolder&) = delete;
-  LuaStateHolder& operator=(const LuaStateHolder&) = delete;
-  lua_State* get() const { return L_; }
+  LuaStateHolder() : L_(luaL_newstate()) { luaL_openlibs(L_.get()); }
+  lua_State* get() const { return L_.get(); }
 
 private:
-  lua_State* L_;
+  LuaStatePtr L_;
 };
 
 }  // namespace vemo::test

@@ -3,7 +3,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "core/raii.h"
+#include "core/owners.h"
 #include "core/text_convert.h"
 #include "process_by_path.h"
 #include "test_support.h"

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "core/owners.h"
 #include "skin_color.h"
 #include "updater_skin.h"
 
@@ -26,8 +27,7 @@ TEST(ParseHexColor, AcceptsSixDigitsWithOrWithoutPrefix) {
   for (const auto& c : cases) EXPECT_EQ(c.expected, parse_hex_color(c.text)) << (c.text ? c.text : "(null)");
 }
 
-using JsonTree = std::unique_ptr<cJSON, decltype(&cJSON_Delete)>;
-JsonTree parse(const char* text) { return JsonTree(cJSON_Parse(text), cJSON_Delete); }
+vemo::JsonPtr parse(const char* text) { return vemo::JsonPtr(cJSON_Parse(text)); }
 
 const std::vector<std::string> kAllMissing = {
     "progress_bottom_color is nil !!!",   "progress_top_color is nil !!!", "button_background_color is nil !!!",
@@ -47,7 +47,7 @@ TEST(UpdaterSkin, NoSkinFileKeepsTheBuiltInColoursAndReportsEveryKey) {
 }
 
 TEST(UpdaterSkin, EveryKeyReadAndTheHoverColourIsOptional) {
-  JsonTree full = parse(R"({"progress_bottom_color":"#010203","progress_top_color":"0x040506",
+  vemo::JsonPtr full = parse(R"({"progress_bottom_color":"#010203","progress_top_color":"0x040506",
       "button_background_color":"070809","button_border_color":"#0A0B0C","button_text_color":"#0D0E0F",
       "button_text_hover_color":"#101112"})");
   SkinReading reading = read_updater_skin(full.get());
@@ -60,7 +60,7 @@ TEST(UpdaterSkin, EveryKeyReadAndTheHoverColourIsOptional) {
   EXPECT_EQ(RGB(16, 17, 18), reading.skin.button_text_hover);
 
   // Without a hover colour the text keeps its colour under the mouse, silently.
-  JsonTree no_hover = parse(R"({"progress_bottom_color":"#010203","progress_top_color":"0x040506",
+  vemo::JsonPtr no_hover = parse(R"({"progress_bottom_color":"#010203","progress_top_color":"0x040506",
       "button_background_color":"070809","button_border_color":"#0A0B0C","button_text_color":"#0D0E0F"})");
   reading = read_updater_skin(no_hover.get());
   EXPECT_TRUE(reading.missing.empty());
@@ -68,7 +68,7 @@ TEST(UpdaterSkin, EveryKeyReadAndTheHoverColourIsOptional) {
 }
 
 TEST(UpdaterSkin, EmptyOrNonStringValuesCountAsMissingAndBadTextIsBlack) {
-  JsonTree tree = parse(R"({"progress_bottom_color":"","progress_top_color":12,
+  vemo::JsonPtr tree = parse(R"({"progress_bottom_color":"","progress_top_color":12,
       "button_background_color":null,"button_border_color":"navy","button_text_color":["#FFFFFF"]})");
   SkinReading reading = read_updater_skin(tree.get());
   std::vector<std::string> expected = {"progress_bottom_color is nil !!!", "progress_top_color is nil !!!",

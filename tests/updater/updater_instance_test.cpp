@@ -2,7 +2,7 @@
 
 #include <thread>
 
-#include "core/raii.h"
+#include "core/owners.h"
 #include "single_instance.h"
 #include "test_support.h"
 #include "updater_instance.h"

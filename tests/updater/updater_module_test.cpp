@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "core/raii.h"
+#include "core/owners.h"
 #include "lua_values.h"
 #include "test_support.h"
 #include "updater_lua.h"

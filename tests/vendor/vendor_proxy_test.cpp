@@ -108,7 +108,7 @@ protected:
 TempDir* VendorProxyTest::root_ = nullptr;
 
 TEST_F(VendorProxyTest, StartsEveryNamedVendorInKeyOrderAndKeepsTheFirstOfADuplicateKey) {
-  VemoSDKHttp::JsonPtr entries(cJSON_Parse(kEntries));
+  vemo::JsonPtr entries(cJSON_Parse(kEntries));
   DebugLogCapture log;
   VemoSDKProxy::getInstance()->init_vendors(entries.get(), Done::record);
   std::vector<std::string> lines = log.lines();

@@ -1,5 +1,6 @@
 // The floater's arithmetic: which part of it drags, where it may stand in
 // its parent, and when a press becomes a drag.
+#include "core/owners.h"
 #include "webview/windows/floater_drag_padding.h"
 #include "webview/windows/floater_geometry.h"
 
@@ -44,7 +45,7 @@ TEST(FloaterDragPadding, ReconcilesDraggableAndPadding) {
       {true, true, R"({"left":20,"top":10,"right":40,"bottom":30})", 200, 0, true, "0.10 0.00 0.20 0.00"},
   };
   for (const Case& c : cases) {
-    WebViewJson padding(c.padding ? cJSON_Parse(c.padding) : nullptr);
+    vemo::JsonPtr padding(c.padding ? cJSON_Parse(c.padding) : nullptr);
     DragSetting setting = reconcileDragPadding(c.hasDraggable, c.draggable, padding.get(), c.width, c.height);
     std::string label = std::string(c.padding ? c.padding : "no padding") + " " + std::to_string(c.width) + "x" +
                         std::to_string(c.height) + (c.hasDraggable ? (c.draggable ? " draggable" : " fixed") : "");
@@ -93,7 +94,9 @@ TEST(FloaterGeometry, ProtectedBoardKeepsTheFloaterInside) {
   };
   for (const Case& c : cases) {
     EXPECT_EQ(text(clampToBoard(c.wanted, 800, 600)), c.clamped) << text(c.wanted);
-    if (c.settled) EXPECT_EQ(text(settleInsideBoard(c.wanted, 800, 600)), c.settled) << text(c.wanted);
+    if (c.settled) {
+      EXPECT_EQ(text(settleInsideBoard(c.wanted, 800, 600)), c.settled) << text(c.wanted);
+    }
   }
 }
 

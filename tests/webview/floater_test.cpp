@@ -303,7 +303,9 @@ TEST_F(FloaterTest, APressBecomesADragPastTenPixels) {
   POINT screen{100, 100};
   ClientToScreen(host_, &screen);
   HWND hit = WindowFromPoint(screen);
-  if (ownWindow(hit)) EXPECT_EQ(hit, area) << "the drag area does not take the mouse";
+  if (ownWindow(hit)) {
+    EXPECT_EQ(hit, area) << "the drag area does not take the mouse";
+  }
 
   mouse(WM_LBUTTONDOWN, {100, 100});
   EXPECT_EQ(GetCapture(), area);

@@ -1,5 +1,6 @@
 // Page messages, the reply script, and Lua's answers routed back to the host
 // that asked.
+#include "core/owners.h"
 #include "webview/js_bridge_message.h"
 #include "webview/webview_event_dispatcher.h"
 
@@ -55,7 +56,7 @@ TEST(JsBridgeReply, TheIdIsAlwaysOneJsonValue) {
 }
 
 TEST(JsBridgeReply, ValueTextOrNothing) {
-  WebViewJson value(cJSON_Parse(R"({"transparentable":true})"));
+  vemo::JsonPtr value(cJSON_Parse(R"({"transparentable":true})"));
   EXPECT_EQ(buildJsBridgeReply("1", value.get(), nullptr),
             "if(vemosdk && vemosdk.nativeCallback) vemosdk.nativeCallback(1, {\n\t\"retval\":\t{\n\t\t"
             "\"transparentable\":\ttrue\n\t}\n})");
@@ -95,7 +96,7 @@ protected:
     if (task.size() != 4) return "";
     EXPECT_EQ(task[0], "WEBVIEW_EVENT");
     EXPECT_EQ(task[1], "#0");
-    WebViewJson json(cJSON_Parse(task[2].c_str()));
+    vemo::JsonPtr json(cJSON_Parse(task[2].c_str()));
     const cJSON* cbid = cJSON_GetObjectItem(json.get(), "cbid");
     return cJSON_IsString(cbid) ? cbid->valuestring : "";
   }
@@ -106,12 +107,12 @@ protected:
 
 TEST_F(DispatcherTest, PageMessageEventCarriesItemCbidUrlAndArgs) {
   RecordingHost host;
-  WebViewJson args(cJSON_Parse(R"({"a":[1,2]})"));
-  WebViewJson item(cJSON_Parse(R"({"startupData":{"k":"v"}})"));
+  vemo::JsonPtr args(cJSON_Parse(R"({"a":[1,2]})"));
+  vemo::JsonPtr item(cJSON_Parse(R"({"startupData":{"k":"v"}})"));
   WebViewEventDispatcher::instance().postPageMessage(&host, host.serial, "9", "https://page/", args.get(), item.get());
   std::vector<std::string> task = nextTask(lua_.get());
   ASSERT_EQ(task.size(), 4u);
-  WebViewJson json(cJSON_Parse(task[2].c_str()));
+  vemo::JsonPtr json(cJSON_Parse(task[2].c_str()));
   EXPECT_EQ(printJson(json.get(), false),
             "{\"item\":{\"startupData\":{\"k\":\"v\"}},\"cbid\":\"" + makeWebViewCbid("9", &host) +
                 "\",\"url\":\"https://page/\",\"args\":{\"a\":[1,2]}}");

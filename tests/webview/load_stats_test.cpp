@@ -1,5 +1,6 @@
 // The statistics records on their own: which URLs are measured and how they
 // are reported, the console records, and loads without a start.
+#include "core/owners.h"
 #include "webview/webview_load_stats.h"
 
 #include "core/json_object.h"
@@ -20,14 +21,14 @@ using namespace VemoSDK;
 
 struct Sent {
   std::string action;
-  WebViewJson params;
+  vemo::JsonPtr params;
 };
 std::vector<Sent>& sent() {
   static std::vector<Sent> records;
   return records;
 }
 bool keep(const char*, const char* action, JsonObject* params) {
-  sent().push_back({action, WebViewJson(cJSON_Parse(params->print().c_str()))});
+  sent().push_back({action, vemo::JsonPtr(cJSON_Parse(params->print().c_str()))});
   return true;
 }
 
@@ -39,7 +40,7 @@ protected:
   }
   ~LoadStatsTest() override { setWebViewStatSink(nullptr); }
   static std::string consoleEvent(const std::string& source, const std::string& text) {
-    WebViewJson event(cJSON_CreateObject());
+    vemo::JsonPtr event(cJSON_CreateObject());
     cJSON* message = cJSON_AddObjectToObject(event.get(), "message");
     cJSON_AddStringToObject(message, "source", source.c_str());
     cJSON_AddStringToObject(message, "text", text.c_str());

@@ -1,4 +1,5 @@
 // Page options as each key's JSON type allows, and per-URL injection data.
+#include "core/owners.h"
 #include "webview/webview_page_data.h"
 
 #include <gtest/gtest.h>
@@ -57,7 +58,7 @@ TEST(WebViewPageOptions, FrameNeedsANonmodalWindow) {
 }
 
 std::string startupOf(const WebViewPageData& data, const std::string& url) {
-  WebViewJson startup = data.js_get_startup_data(url);
+  vemo::JsonPtr startup = data.js_get_startup_data(url);
   return startup ? printJson(startup.get(), false) : "null";
 }
 
@@ -93,7 +94,7 @@ TEST(WebViewPageData, AddedKeysAreNormalisedLikeLoadedUrls) {
   // The error page is given the current page's data under its Windows path;
   // it must be found again under the URL the page is loaded as.
   WebViewPageData data("{}", "{}");
-  WebViewJson item(cJSON_Parse(R"({"startupData": {"from": "entry"}})"));
+  vemo::JsonPtr item(cJSON_Parse(R"({"startupData": {"from": "entry"}})"));
   data.addInjectionData("Z:\\prog dir\\WebView2\\VemoPages\\vemo_error.html", item.get());
   EXPECT_EQ(startupOf(data, "file://Z:/prog%20dir/WebView2/VemoPages/vemo_error.html?code=-5"),
             "{\"from\":\"entry\"}");

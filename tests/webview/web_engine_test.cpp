@@ -14,8 +14,8 @@
 #include <vector>
 
 #include "core/debug_log.h"
+#include "core/owners.h"
 #include "core/text_convert.h"
-#include "core/json_ptr.h"
 #include "test_support.h"
 
 namespace {
@@ -23,7 +23,7 @@ namespace {
 using namespace VemoSDK::WebEngine;
 using vemo::test::browser_runtime_dir;
 using vemo::test::http_base_url;
-using VemoSDKHttp::JsonPtr;
+using vemo::JsonPtr;
 
 constexpr const char* kOfflinePrefix = "file:///VemoOfflineRedirect/";
 

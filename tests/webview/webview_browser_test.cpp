@@ -1,6 +1,7 @@
 // The host on the real browser, in a real window, against the HTTP test
 // server: load failures to the error event, the page bridge's round trips
 // with Lua, offline files, and the user agent the server sees.
+#include "core/owners.h"
 #include "webview/vemo_webview.h"
 
 #include "core/lua_task_queue.h"
@@ -31,7 +32,7 @@ using vemo::test::pumpUntil;
 
 struct Task {
   int64_t code = 0;
-  WebViewJson json;
+  vemo::JsonPtr json;
 };
 
 // A port on which nothing listens.
@@ -91,7 +92,7 @@ protected:
           vemo::test::pop_values(lua_.get(), LuaTaskQueue::getInstance()->tick(lua_.get()));
       if (values.size() != 4) break;
       if (values[0] != kWebViewEvent) continue;
-      tasks.push_back({std::stoll(values[1].substr(1)), WebViewJson(cJSON_Parse(values[2].c_str()))});
+      tasks.push_back({std::stoll(values[1].substr(1)), vemo::JsonPtr(cJSON_Parse(values[2].c_str()))});
     }
     return tasks;
   }
@@ -261,9 +262,9 @@ TEST_F(BrowserTest, TheServerSeesTheUserAgent) {
   std::string stats = vemo::test::http_base_url() + "/_/stats?group=webview-agent";
   host_->loadUrl(stats);
   untilCompleted();
-  WebViewJson parsed(cJSON_Parse(evaluate("document.body.innerText").c_str()));
+  vemo::JsonPtr parsed(cJSON_Parse(evaluate("document.body.innerText").c_str()));
   ASSERT_TRUE(cJSON_IsString(parsed.get()));
-  WebViewJson json(cJSON_Parse(parsed->valuestring));
+  vemo::JsonPtr json(cJSON_Parse(parsed->valuestring));
   const cJSON* requests = cJSON_GetObjectItem(json.get(), "requests");
   ASSERT_GT(cJSON_GetArraySize(requests), 0);
   const cJSON* headers = cJSON_GetObjectItem(cJSON_GetArrayItem(requests, 0), "headers");
@@ -281,7 +282,7 @@ TEST_F(BrowserTest, TheServerSeesTheUserAgent) {
 // parameters.
 struct StatRecord {
   std::string action;
-  WebViewJson params;
+  vemo::JsonPtr params;
 };
 std::vector<StatRecord>& statRecords() {
   static std::vector<StatRecord> records;
@@ -289,7 +290,7 @@ std::vector<StatRecord>& statRecords() {
 }
 bool keepStatRecord(const char* event, const char* action, JsonObject* params) {
   EXPECT_STREQ(event, "sdk.lua.stat");
-  statRecords().push_back({action, WebViewJson(cJSON_Parse(params->print().c_str()))});
+  statRecords().push_back({action, vemo::JsonPtr(cJSON_Parse(params->print().c_str()))});
   return true;
 }
 

@@ -1,6 +1,7 @@
 // The host driven by a stand-in engine: creation, settings and the user
 // agent, load failures to the error event, the page bridge, preparation and
 // take-over, and what happens to callbacks and answers once a host is gone.
+#include "core/owners.h"
 #include "webview/vemo_webview.h"
 
 #include "sdk/exports.h"
@@ -41,7 +42,7 @@ struct RecordingListener : VemoWebViewListener {
 struct Task {
   std::string name;
   std::string code;
-  WebViewJson json;
+  vemo::JsonPtr json;
 };
 
 class HostTest : public ::testing::Test {
@@ -80,7 +81,7 @@ protected:
     for (;;) {
       std::vector<std::string> values = vemo::test::pop_values(lua_.get(), LuaTaskQueue::getInstance()->tick(lua_.get()));
       if (values.size() != 4) break;
-      tasks.push_back({values[0], values[1], WebViewJson(cJSON_Parse(values[2].c_str()))});
+      tasks.push_back({values[0], values[1], vemo::JsonPtr(cJSON_Parse(values[2].c_str()))});
     }
     return tasks;
   }

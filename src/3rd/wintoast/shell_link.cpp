@@ -4,7 +4,7 @@
 #include "3rd/wintoast/wintoastlib.h"
 
 #include "3rd/wintoast/toast_console.h"
-#include "core/com_ptr.h"
+#include "core/owners.h"
 
 #include <objbase.h>
 #include <objidl.h>

@@ -6,7 +6,7 @@
 
 #include "3rd/wintoast/winrt_abi.h"
 #include "3rd/wintoast/wintoastlib.h"
-#include "core/com_ptr.h"
+#include "core/owners.h"
 
 #include <atomic>
 #include <map>

@@ -49,10 +49,10 @@ KeyStore& KeyStore::instance() {
   return store;
 }
 
-KeyStore::Json KeyStore::freshStore() const {
+vemo::JsonPtr KeyStore::freshStore() const {
   // Stamped at once: a store without the binding would be thrown away at the
   // next load.
-  Json store(cJSON_CreateObject());
+  vemo::JsonPtr store(cJSON_CreateObject());
   cJSON_AddStringToObject(store.get(), kDeviceIdKey, compute_device_id().c_str());
   return store;
 }
@@ -68,7 +68,7 @@ bool KeyStore::load() {
     std::string ini_path = store_path(folder, "config.ini");
     std::vector<LegacyValue> legacy = read_legacy_values(ini_path);
     if (!legacy.empty()) {
-      Json imported = freshStore();
+      vemo::JsonPtr imported = freshStore();
       for (const LegacyValue& entry : legacy) {
         cJSON_DeleteItemFromObject(imported.get(), entry.key.c_str());
         cJSON_AddStringToObject(imported.get(), entry.key.c_str(), entry.value.c_str());
@@ -105,7 +105,7 @@ std::optional<std::string> KeyStore::get(const std::string& key) {
 bool KeyStore::set(const std::string& key, const std::string& value) {
   std::lock_guard<std::mutex> hold(lock_);
   if (!load()) return false;
-  Json changed(cJSON_Duplicate(store_.get(), 1));
+  vemo::JsonPtr changed(cJSON_Duplicate(store_.get(), 1));
   if (!changed) return false;
   cJSON* text = cJSON_CreateString(value.c_str());
   if (cJSON_GetObjectItem(changed.get(), key.c_str())) cJSON_ReplaceItemInObject(changed.get(), key.c_str(), text);

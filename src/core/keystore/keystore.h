@@ -11,6 +11,8 @@
 
 #include <cjson/cJSON.h>
 
+#include "core/owners.h"
+
 namespace VemoSDK {
 
 constexpr char kDeviceIdKey[] = "vm_win_ut";
@@ -35,20 +37,15 @@ public:
   void clear();
 
 private:
-  struct JsonDeleter {
-    void operator()(cJSON* item) const { cJSON_Delete(item); }
-  };
-  using Json = std::unique_ptr<cJSON, JsonDeleter>;
-
   // Under the lock. False before there is a folder (no SDK context yet):
   // nothing is read, kept or written then.
   bool load();
   void save();  // under the lock
-  Json freshStore() const;
+  vemo::JsonPtr freshStore() const;
 
   std::function<std::string()> folder_;
   std::mutex lock_;
-  Json store_;
+  vemo::JsonPtr store_;
 };
 
 // The C functions the rest of the SDK calls, on the process's store: a new

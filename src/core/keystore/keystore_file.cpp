@@ -10,8 +10,8 @@
 #include "core/file_replace.h"
 #include "core/file_utils.h"
 #include "core/keystore/keystore.h"
+#include "core/owners.h"
 #include "core/path_utils.h"
-#include "core/raii.h"
 #include "core/sdk_keys.h"
 #include "core/text_convert.h"
 #include "core/zlib_buffer.h"
@@ -23,7 +23,7 @@ namespace {
 constexpr int kStoreKeyIndex = 2;
 constexpr DWORD kLegacySectionUnits = 65537;
 
-using Buffer = std::unique_ptr<unsigned char, vemo::FreeDeleter>;
+using Buffer = vemo::MallocPtr<unsigned char>;
 
 }  // namespace
 

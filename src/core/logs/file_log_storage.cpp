@@ -39,7 +39,7 @@ FileLogStorage::FileLogStorage(const VemoLogConfig& config, Clock clock)
   // registers an exit handler then. Done first on the writer thread while the
   // process exits, that registration would wait for the exit, which waits for
   // the writer's last flush: so it is done here, before the thread starts.
-  JsonTree number(cJSON_CreateNumber(0.5));
+  vemo::JsonPtr number(cJSON_CreateNumber(0.5));
   print_json_formatted(number.get());
   thread_.reset(CreateThread(nullptr, 0, writer_main, this, 0, &writer_thread_id_));
   if (!thread_) vemo_debug_printf("file log: the writer thread did not start (%lu)", GetLastError());
@@ -192,7 +192,7 @@ int FileLogStorage::commit_text_record(const char* text, const char* alternative
   return 0;
 }
 
-int FileLogStorage::commit_json_record(JsonTree json, const char* type_prefix) {
+int FileLogStorage::commit_json_record(vemo::JsonPtr json, const char* type_prefix) {
   if (!json) return 0;
   std::unique_ptr<VemoLogModel> record = new_record(clock_);
   record->json = std::move(json);

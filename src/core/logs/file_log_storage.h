@@ -18,7 +18,7 @@
 #include "core/logs/log_command_queue.h"
 #include "core/logs/log_config.h"
 #include "core/logs/vemolog.h"
-#include "core/raii.h"
+#include "core/owners.h"
 
 namespace vemo::logs {
 
@@ -40,7 +40,7 @@ public:
   // Records, queued when fewer than the queue limit wait (a full queue makes
   // the producer wait briefly; see LogCommandQueue). 1 queued, 0 not.
   int commit_text_record(const char* text, const char* alternative);
-  int commit_json_record(JsonTree json, const char* type_prefix);
+  int commit_json_record(vemo::JsonPtr json, const char* type_prefix);
   void queue_flush();
   void queue_roll();
   void push_command(LogCommand command);  // never dropped

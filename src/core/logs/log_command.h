@@ -28,7 +28,7 @@ struct VemoLogModel {
   std::uint32_t thread_id = 0;
   std::int64_t time = 0;     // when the record was made, ms since 1970 UTC
   std::string type_prefix;   // written in front of the JSON text: "" log records, "E" events
-  JsonTree json;             // a JSON record's tree, printed by the writer thread
+  vemo::JsonPtr json;             // a JSON record's tree, printed by the writer thread
   std::wstring sub_directory;  // jf switch and set-up only
 };
 

@@ -56,7 +56,7 @@ int VemoLogFacade::commit(const char* level_tag, const char* tag, const char* me
                           const char* tags, const char* args, const char* extra) {
   int echoed = vemo_debug_printf("%s:%s", level_tag ? level_tag : "", message ? message : "");
   if (!file_on()) return echoed;
-  JsonTree record(cJSON_CreateObject());
+  vemo::JsonPtr record(cJSON_CreateObject());
   if (!record) return 0;
   add_text(record.get(), "e", tag);
   add_text(record.get(), "m", message);
@@ -72,7 +72,7 @@ int VemoLogFacade::commit(const char* level_tag, const char* tag, const char* me
 void VemoLogFacade::commit_event(const char* name, const char* labels, const char* message, const char* stats) {
   if (!name) return;
   vemo_debug_printf("commitEvent: %s", name);
-  JsonTree record(cJSON_CreateObject());
+  vemo::JsonPtr record(cJSON_CreateObject());
   if (!record) return;
   add_text(record.get(), "e", name);
   add_parsed(record.get(), "labels", labels);

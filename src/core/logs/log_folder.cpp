@@ -8,8 +8,8 @@
 #include "core/file_utils.h"
 #include "core/logs/local_day.h"
 #include "core/logs/log_json.h"
+#include "core/owners.h"
 #include "core/path_utils.h"
-#include "core/raii.h"
 #include "core/text_convert.h"
 
 namespace vemo::logs {
@@ -112,7 +112,7 @@ std::int64_t clean_log_files(const std::wstring& directory, std::int64_t cutoff)
 }
 
 std::string log_file_infos_json(const std::wstring& directory, const cJSON* query) {
-  JsonTree result(cJSON_CreateObject());
+  vemo::JsonPtr result(cJSON_CreateObject());
   if (directory.empty() || !is_directory(directory)) return print_json_formatted(result.get());
   std::int64_t day_start = 0;
   const cJSON* filter = query ? cJSON_GetObjectItemCaseSensitive(query, "date_filter") : nullptr;
@@ -129,10 +129,10 @@ std::string log_file_info_json(const std::wstring& directory, std::int64_t time)
   std::wstring name = std::to_wstring(time);
   if (directory.empty() || time == 0 || GetFileAttributesW(to_long_path(join(directory, name)).c_str()) ==
                                             INVALID_FILE_ATTRIBUTES) {
-    JsonTree empty(cJSON_CreateObject());
+    vemo::JsonPtr empty(cJSON_CreateObject());
     return print_json_formatted(empty.get());
   }
-  JsonTree info(file_info(directory, name));
+  vemo::JsonPtr info(file_info(directory, name));
   return print_json_formatted(info.get());
 }
 

@@ -5,12 +5,9 @@
 #include <memory>
 #include <string>
 
-namespace vemo::logs {
+#include "core/owners.h"
 
-struct JsonTreeDeleter {
-  void operator()(cJSON* item) const { cJSON_Delete(item); }
-};
-using JsonTree = std::unique_ptr<cJSON, JsonTreeDeleter>;
+namespace vemo::logs {
 
 // cJSON_Print (the indented form the log files and queries use); "" when it cannot print.
 std::string print_json_formatted(const cJSON* item);

@@ -3,7 +3,7 @@
 #include <cjson/cJSON.h>
 
 #include "core/logs/log_json.h"
-#include "core/raii.h"
+#include "core/owners.h"
 
 namespace vemo::logs {
 
@@ -14,7 +14,7 @@ namespace {
 bool json_record_at(const std::string& text, size_t start, std::string& line, size_t& next) {
   if (start >= text.size() || text[start] != '{') return false;
   const char* end = nullptr;
-  JsonTree value(cJSON_ParseWithOpts(text.c_str() + start, &end, 0));
+  vemo::JsonPtr value(cJSON_ParseWithOpts(text.c_str() + start, &end, 0));
   if (!value || !end || *end != '\n') return false;
   MallocPtr<char> printed(cJSON_PrintUnformatted(value.get()));
   if (!printed) return false;

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "core/logs/log_block_format.h"
-#include "core/raii.h"
+#include "core/owners.h"
 
 namespace vemo::logs {
 

@@ -9,7 +9,7 @@
 #include <cstdio>
 #include <string>
 
-#include "core/com_ptr.h"
+#include "core/owners.h"
 #include "crash/hardware/com_apartment.h"
 #include "crash/probes/adapters.h"
 

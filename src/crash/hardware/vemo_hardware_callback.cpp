@@ -6,23 +6,19 @@
 #include <string>
 
 #include "core/lua_task_queue.h"
+#include "core/owners.h"
 
 namespace VemoSDK {
 
 namespace {
 
-struct JsonDeleter {
-  void operator()(cJSON* item) const { cJSON_Delete(item); }
-};
-using Json = std::unique_ptr<cJSON, JsonDeleter>;
-
-Json succeeded() {
-  Json answer(cJSON_CreateObject());
+vemo::JsonPtr succeeded() {
+  vemo::JsonPtr answer(cJSON_CreateObject());
   cJSON_AddTrueToObject(answer.get(), "succ");
   return answer;
 }
 
-void post(std::int64_t id, const Json& answer) {
+void post(std::int64_t id, const vemo::JsonPtr& answer) {
   // The queue takes malloc'd text; cJSON allocates with malloc.
   char* text = answer ? cJSON_PrintUnformatted(answer.get()) : nullptr;
   LuaTaskQueue::getInstance()->postAsyncCall(id, text, nullptr, 0);
@@ -31,7 +27,7 @@ void post(std::int64_t id, const Json& answer) {
 }  // namespace
 
 void VemoHardwareCallback::onCpuInfo(const CpuInfo& info) {
-  Json answer = succeeded();
+  vemo::JsonPtr answer = succeeded();
   cJSON_AddStringToObject(answer.get(), "model", info.name.c_str());
   cJSON_AddNumberToObject(answer.get(), "core_num", info.core_count);
   cJSON_AddNumberToObject(answer.get(), "max_freq", info.max_clock_mhz);
@@ -39,7 +35,7 @@ void VemoHardwareCallback::onCpuInfo(const CpuInfo& info) {
 }
 
 void VemoHardwareCallback::onCpuUsage(const CpuUsageProbe& probe) {
-  Json answer = succeeded();
+  vemo::JsonPtr answer = succeeded();
   cJSON_AddNumberToObject(answer.get(), "cores", probe.processor_count);
   cJSON_AddNumberToObject(answer.get(), "usage", probe.usage);
   cJSON_AddNumberToObject(answer.get(), "usage_solaris_mode", probe.per_processor_usage);
@@ -47,32 +43,32 @@ void VemoHardwareCallback::onCpuUsage(const CpuUsageProbe& probe) {
 }
 
 void VemoHardwareCallback::onLaunchTime(std::int64_t ms) {
-  Json answer = succeeded();
+  vemo::JsonPtr answer = succeeded();
   cJSON_AddNumberToObject(answer.get(), "launch_time", static_cast<double>(ms));
   post(callback_id_, answer);
 }
 
 void VemoHardwareCallback::onFrameRate(int hertz) {
-  Json answer(cJSON_CreateObject());
+  vemo::JsonPtr answer(cJSON_CreateObject());
   cJSON_AddNumberToObject(answer.get(), "frame_rate_max", hertz);
   post(callback_id_, answer);
 }
 
 void VemoHardwareCallback::onNetworkState(int state) {
-  Json answer = succeeded();
+  vemo::JsonPtr answer = succeeded();
   cJSON_AddNumberToObject(answer.get(), "state", state);
   post(callback_id_, answer);
 }
 
 void VemoHardwareCallback::onMemoryInfo(const MemoryUsage& usage) {
-  Json answer = succeeded();
+  vemo::JsonPtr answer = succeeded();
   cJSON_AddNumberToObject(answer.get(), "appPSS", static_cast<double>(usage.working_set_bytes));
   cJSON_AddNumberToObject(answer.get(), "VmRSS", static_cast<double>(usage.pagefile_bytes));
   post(callback_id_, answer);
 }
 
 void VemoHardwareCallback::onGpuInfo(const std::vector<GpuInfo>& gpus) {
-  Json answer = succeeded();
+  vemo::JsonPtr answer = succeeded();
   cJSON* list = cJSON_AddArrayToObject(answer.get(), "gpus");
   for (const GpuInfo& gpu : gpus) {
     cJSON* item = cJSON_CreateObject();
@@ -87,14 +83,14 @@ void VemoHardwareCallback::onGpuInfo(const std::vector<GpuInfo>& gpus) {
 }
 
 void VemoHardwareCallback::onComputerInfo(const ComputerInfo& info) {
-  Json answer = succeeded();
+  vemo::JsonPtr answer = succeeded();
   cJSON_AddStringToObject(answer.get(), "model", info.model.c_str());
   cJSON_AddStringToObject(answer.get(), "manufacturer", info.manufacturer.c_str());
   post(callback_id_, answer);
 }
 
 void VemoHardwareCallback::onError(const HardwareError& error) {
-  Json answer(cJSON_CreateObject());
+  vemo::JsonPtr answer(cJSON_CreateObject());
   cJSON_AddFalseToObject(answer.get(), "succ");
   cJSON_AddNumberToObject(answer.get(), "code", error.code);
   cJSON_AddStringToObject(answer.get(), "message", error.message.c_str());
@@ -102,7 +98,7 @@ void VemoHardwareCallback::onError(const HardwareError& error) {
 }
 
 void VemoHardwareCallback::onDiskInfo(const std::vector<DriveSpace>& drives) {
-  Json answer = succeeded();
+  vemo::JsonPtr answer = succeeded();
   cJSON* list = cJSON_AddArrayToObject(answer.get(), "disk_info_list");
   for (const DriveSpace& drive : drives) {
     cJSON* item = cJSON_CreateObject();

@@ -7,8 +7,8 @@
 #include <memory>
 #include <string>
 
-#include "core/com_ptr.h"
 #include "core/debug_log.h"
+#include "core/owners.h"
 #include "crash/hardware/com_apartment.h"
 #include "crash/hardware/hardware_info.h"
 #include "crash/hardware/wmi_sinks.h"

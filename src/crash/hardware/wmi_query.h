@@ -10,7 +10,7 @@
 #include <mutex>
 #include <thread>
 
-#include "core/raii.h"
+#include "core/owners.h"
 
 namespace VemoSDK {
 

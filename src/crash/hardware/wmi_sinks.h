@@ -8,7 +8,7 @@
 #include <mutex>
 #include <vector>
 
-#include "core/raii.h"
+#include "core/owners.h"
 #include "crash/hardware/hardware_records.h"
 
 namespace VemoSDK {

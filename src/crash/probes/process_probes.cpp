@@ -3,8 +3,8 @@
 #include <psapi.h>
 
 #include "core/debug_log.h"
+#include "core/owners.h"
 #include "core/path_utils.h"
-#include "core/raii.h"
 #include "crash/probes/system_probes.h"
 
 namespace VemoSDK {

@@ -2,6 +2,7 @@
 // the environment's browser context.
 #include "core/debug_log.h"
 #include "core/json_utils.h"
+#include "core/owners.h"
 #include "core/text_convert.h"
 #include "webview/engine/devtools_endpoint.h"
 #include "webview/engine/devtools_environment.h"
@@ -12,7 +13,7 @@ namespace WebEngine {
 
 namespace {
 
-using VemoSDKHttp::JsonPtr;
+using vemo::JsonPtr;
 
 // "HeadlessChrome/156.0.8078.129" -> "156.0.8078.129"
 std::string versionOf(const std::string& product) {

@@ -1,6 +1,7 @@
 #include "webview/engine/devtools_connection.h"
 
 #include "core/debug_log.h"
+#include "core/owners.h"
 
 namespace VemoSDK {
 namespace WebEngine {
@@ -31,15 +32,15 @@ std::shared_ptr<DevToolsConnection> DevToolsConnection::open(const std::string& 
 
 DevToolsConnection::~DevToolsConnection() = default;
 
-void DevToolsConnection::call(const std::string& sessionId, const std::string& method, VemoSDKHttp::JsonPtr params,
+void DevToolsConnection::call(const std::string& sessionId, const std::string& method, vemo::JsonPtr params,
                               Reply reply) {
   const int id = nextId_++;
-  VemoSDKHttp::JsonPtr message(cJSON_CreateObject());
+  vemo::JsonPtr message(cJSON_CreateObject());
   cJSON_AddNumberToObject(message.get(), "id", id);
   cJSON_AddStringToObject(message.get(), "method", method.c_str());
   cJSON_AddItemToObject(message.get(), "params", params ? params.release() : cJSON_CreateObject());
   if (!sessionId.empty()) cJSON_AddStringToObject(message.get(), "sessionId", sessionId.c_str());
-  const std::string text = VemoSDKHttp::print_json(message.get());
+  const std::string text = vemo::print_json(message.get());
   if (!open_ || !socket_->send(text)) {
     // Replies always come later, never inside the call.
     if (reply) {
@@ -57,7 +58,7 @@ void DevToolsConnection::setEventHandler(const std::string& sessionId, EventHand
 void DevToolsConnection::removeEventHandler(const std::string& sessionId) { handlers_.erase(sessionId); }
 
 void DevToolsConnection::dispatch(const std::string& text) {
-  VemoSDKHttp::JsonPtr message(cJSON_Parse(text.c_str()));
+  vemo::JsonPtr message(cJSON_Parse(text.c_str()));
   if (!cJSON_IsObject(message.get())) {
     vemo_debug_printf("web engine: the browser sent a message that is no JSON object\n");
     return;

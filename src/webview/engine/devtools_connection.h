@@ -10,7 +10,7 @@
 #include <memory>
 #include <string>
 
-#include "core/json_ptr.h"
+#include "core/owners.h"
 #include "webview/engine/devtools_socket.h"
 #include "webview/engine/ui_thread_poster.h"
 
@@ -29,7 +29,7 @@ public:
 
   // Sends method(params) in the session; reply (may be empty) runs later on
   // the UI thread. Params null means {}.
-  void call(const std::string& sessionId, const std::string& method, VemoSDKHttp::JsonPtr params,
+  void call(const std::string& sessionId, const std::string& method, vemo::JsonPtr params,
             Reply reply = nullptr);
   void setEventHandler(const std::string& sessionId, EventHandler handler);
   void removeEventHandler(const std::string& sessionId);

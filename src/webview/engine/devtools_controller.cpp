@@ -1,11 +1,13 @@
 #include "webview/engine/devtools_controller.h"
 
+#include "core/owners.h"
+
 namespace VemoSDK {
 namespace WebEngine {
 
 namespace {
 
-using VemoSDKHttp::JsonPtr;
+using vemo::JsonPtr;
 
 int widthOf(const RECT& r) { return r.right > r.left ? r.right - r.left : 0; }
 int heightOf(const RECT& r) { return r.bottom > r.top ? r.bottom - r.top : 0; }

@@ -2,6 +2,7 @@
 
 #include "core/debug_log.h"
 #include "core/json_utils.h"
+#include "core/owners.h"
 #include "webview/engine/devtools_controller.h"
 #include "webview/engine/page_window.h"
 
@@ -10,7 +11,7 @@ namespace WebEngine {
 
 namespace {
 
-using VemoSDKHttp::JsonPtr;
+using vemo::JsonPtr;
 
 }  // namespace
 

@@ -1,13 +1,14 @@
 #include "webview/engine/devtools_page.h"
 
 #include "core/debug_log.h"
+#include "core/owners.h"
 
 namespace VemoSDK {
 namespace WebEngine {
 
 namespace {
 
-using VemoSDKHttp::JsonPtr;
+using vemo::JsonPtr;
 
 // Gives every document window.chrome.webview.postMessage (the message goes
 // to the host as JSON text through the post binding), and reports each new
@@ -146,7 +147,7 @@ HRESULT DevToolsPage::executeScript(const std::string& script, ScriptCompleted d
     }
     const cJSON* value = cJSON_GetObjectItemCaseSensitive(cJSON_GetObjectItemCaseSensitive(result, "result"), "value");
     // Undefined, NaN and the infinities have no JSON form.
-    done(S_OK, value ? VemoSDKHttp::print_json(value) : "null");
+    done(S_OK, value ? vemo::print_json(value) : "null");
   });
   return S_OK;
 }
@@ -252,10 +253,10 @@ HRESULT DevToolsPage::callDevToolsMethod(const std::string& method, const std::s
     if (!done) return;
     if (!error.empty()) {
       JsonPtr failure = withString("message", error);
-      done(E_FAIL, VemoSDKHttp::print_json(failure.get()));
+      done(E_FAIL, vemo::print_json(failure.get()));
       return;
     }
-    done(S_OK, result ? VemoSDKHttp::print_json(result) : "{}");
+    done(S_OK, result ? vemo::print_json(result) : "{}");
   });
   return S_OK;
 }

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "core/owners.h"
 #include "webview/engine/devtools_connection.h"
 #include "webview/engine/event_handlers.h"
 #include "webview/engine/navigation_tracker.h"
@@ -32,7 +33,7 @@ public:
   void closeTarget();  // closes the browser's page
   const std::string& targetId() const { return targetId_; }
   // Sends a method of this page's session; nothing once detached.
-  void send(const std::string& method, VemoSDKHttp::JsonPtr params, DevToolsConnection::Reply reply = nullptr);
+  void send(const std::string& method, vemo::JsonPtr params, DevToolsConnection::Reply reply = nullptr);
 
   // From the browser's target events.
   void titleChanged(const std::string& title);

@@ -1,4 +1,5 @@
 // The page's DevTools events turned into the web view's own events.
+#include "core/owners.h"
 #include "webview/engine/devtools_page.h"
 
 #include <cstring>
@@ -13,7 +14,7 @@ namespace WebEngine {
 
 namespace {
 
-using VemoSDKHttp::JsonPtr;
+using vemo::JsonPtr;
 
 bool boolOf(const cJSON* object, const char* key) {
   return cJSON_IsTrue(cJSON_GetObjectItemCaseSensitive(object, key));
@@ -66,7 +67,7 @@ void DevToolsPage::onEvent(const std::string& method, const cJSON* params) {
   }
   auto listeners = devToolsEvents_.find(method);
   if (listeners != devToolsEvents_.end() && !listeners->second.empty()) {
-    const std::string json = params ? VemoSDKHttp::print_json(params) : "{}";
+    const std::string json = params ? vemo::print_json(params) : "{}";
     // Looked up again: an earlier handler of this event may have closed the page.
     listeners->second.run(json);
   }

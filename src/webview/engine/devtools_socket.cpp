@@ -4,7 +4,7 @@
 
 #include <random>
 
-#include "core/json_ptr.h"
+#include "core/owners.h"
 #include "webview/engine/websocket_frames.h"
 
 namespace VemoSDK {
@@ -45,7 +45,7 @@ bool isLoopbackUrl(const std::string& url, const char* scheme) {
 bool fetchBrowserSocketUrl(const DevToolsEndpoint& endpoint, std::string& socketUrl, std::string& browser,
                            std::string& why) {
   ensureCurlReady();
-  CurlEasyHandle easy(curl_easy_init());
+  vemo::CurlEasy easy(curl_easy_init());
   if (!easy) {
     why = "libcurl could not start";
     return false;
@@ -65,7 +65,7 @@ bool fetchBrowserSocketUrl(const DevToolsEndpoint& endpoint, std::string& socket
     why = "no browser answers at " + url + " (" + curl_easy_strerror(code) + ", HTTP " + std::to_string(status) + ")";
     return false;
   }
-  VemoSDKHttp::JsonPtr json(cJSON_Parse(body.c_str()));
+  vemo::JsonPtr json(cJSON_Parse(body.c_str()));
   const cJSON* address = cJSON_GetObjectItemCaseSensitive(json.get(), "webSocketDebuggerUrl");
   const cJSON* product = cJSON_GetObjectItemCaseSensitive(json.get(), "Browser");
   if (!cJSON_IsString(address) || !isLoopbackUrl(address->valuestring, "ws://")) {
@@ -77,7 +77,7 @@ bool fetchBrowserSocketUrl(const DevToolsEndpoint& endpoint, std::string& socket
   return true;
 }
 
-DevToolsSocket::DevToolsSocket(CurlEasyHandle easy) : easy_(std::move(easy)) {}
+DevToolsSocket::DevToolsSocket(vemo::CurlEasy easy) : easy_(std::move(easy)) {}
 
 std::unique_ptr<DevToolsSocket> DevToolsSocket::open(const std::string& socketUrl, std::string& why) {
   ensureCurlReady();
@@ -85,7 +85,7 @@ std::unique_ptr<DevToolsSocket> DevToolsSocket::open(const std::string& socketUr
     why = "not a ws://127.0.0.1 address: " + socketUrl;
     return nullptr;
   }
-  CurlEasyHandle easy(curl_easy_init());
+  vemo::CurlEasy easy(curl_easy_init());
   if (!easy) {
     why = "libcurl could not start";
     return nullptr;

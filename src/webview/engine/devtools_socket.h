@@ -12,15 +12,12 @@
 
 #include <curl/curl.h>
 
+#include "core/owners.h"
 #include "webview/engine/devtools_endpoint.h"
 
 namespace VemoSDK {
 namespace WebEngine {
 
-struct CurlEasyCloser {
-  void operator()(CURL* handle) const { curl_easy_cleanup(handle); }
-};
-using CurlEasyHandle = std::unique_ptr<CURL, CurlEasyCloser>;
 
 // Asks the endpoint's HTTP side for the browser's WebSocket address and the
 // browser's version text ("HeadlessChrome/156.0..."); false with why filled.
@@ -43,12 +40,12 @@ public:
   bool send(const std::string& message);
 
 private:
-  explicit DevToolsSocket(CurlEasyHandle easy);
+  explicit DevToolsSocket(vemo::CurlEasy easy);
   bool sendBytes(const std::string& bytes);
   bool waitSocket(bool forWrite, int milliseconds) const;
   void readLoop(MessageHandler onMessage, EndHandler onEnd);
 
-  CurlEasyHandle easy_;
+  vemo::CurlEasy easy_;
   std::mutex curlMutex_;  // one libcurl call on the handle at a time
   std::mutex sendMutex_;  // one message on the wire at a time
   std::atomic<bool> stopping_{false};

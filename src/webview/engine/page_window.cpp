@@ -7,7 +7,7 @@
 
 #include <mutex>
 
-#include "core/com_ptr.h"
+#include "core/owners.h"
 #include "core/text_convert.h"
 
 namespace VemoSDK {
@@ -78,7 +78,6 @@ PageWindow::~PageWindow() {
     SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
     DestroyWindow(window_);
   }
-  if (frame_) DeleteObject(frame_);
 }
 
 bool PageWindow::showFrame(const std::string& imageBytes) {
@@ -100,10 +99,10 @@ bool PageWindow::showFrame(const std::string& imageBytes) {
   info.bmiHeader.biBitCount = 32;
   info.bmiHeader.biCompression = BI_RGB;
   void* bits = nullptr;
-  HBITMAP composed = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  vemo::UniqueGdiObject<HBITMAP> composed(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
   if (!composed) return false;
   HDC memory = CreateCompatibleDC(nullptr);
-  HGDIOBJ old = SelectObject(memory, composed);
+  HGDIOBJ old = SelectObject(memory, composed.get());
   {
     Gdiplus::Graphics graphics(memory);
     graphics.Clear(Gdiplus::Color(255, background_.r, background_.g, background_.b));
@@ -111,8 +110,7 @@ bool PageWindow::showFrame(const std::string& imageBytes) {
   }
   SelectObject(memory, old);
   DeleteDC(memory);
-  if (frame_) DeleteObject(frame_);
-  frame_ = composed;
+  frame_ = std::move(composed);
   frameSize_ = SIZE{width, height};
   InvalidateRect(window_, nullptr, FALSE);
   return true;
@@ -130,26 +128,25 @@ void PageWindow::paint() {
   HDC dc = BeginPaint(window_, &ps);
   RECT client;
   GetClientRect(window_, &client);
-  HBRUSH brush = CreateSolidBrush(RGB(background_.r, background_.g, background_.b));
+  vemo::UniqueGdiObject<HBRUSH> brush(CreateSolidBrush(RGB(background_.r, background_.g, background_.b)));
   if (frame_) {
     HDC memory = CreateCompatibleDC(dc);
-    HGDIOBJ old = SelectObject(memory, frame_);
+    HGDIOBJ old = SelectObject(memory, frame_.get());
     BitBlt(dc, 0, 0, frameSize_.cx, frameSize_.cy, memory, 0, 0, SRCCOPY);
     SelectObject(memory, old);
     DeleteDC(memory);
     RECT right{frameSize_.cx, 0, client.right, client.bottom};
     RECT below{0, frameSize_.cy, frameSize_.cx, client.bottom};
-    FillRect(dc, &right, brush);
-    FillRect(dc, &below, brush);
+    FillRect(dc, &right, brush.get());
+    FillRect(dc, &below, brush.get());
   } else {
-    FillRect(dc, &client, brush);
+    FillRect(dc, &client, brush.get());
   }
-  DeleteObject(brush);
   EndPaint(window_, &ps);
 }
 
 void PageWindow::mouse(const char* type, LPARAM lparam, WPARAM wparam, const char* button) {
-  VemoSDKHttp::JsonPtr params(cJSON_CreateObject());
+  vemo::JsonPtr params(cJSON_CreateObject());
   cJSON_AddStringToObject(params.get(), "type", type);
   cJSON_AddNumberToObject(params.get(), "x", GET_X_LPARAM(lparam));
   cJSON_AddNumberToObject(params.get(), "y", GET_Y_LPARAM(lparam));
@@ -163,7 +160,7 @@ void PageWindow::mouse(const char* type, LPARAM lparam, WPARAM wparam, const cha
 void PageWindow::wheel(WPARAM wparam, LPARAM lparam) {
   POINT point{GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam)};  // screen coordinates for the wheel
   ScreenToClient(window_, &point);
-  VemoSDKHttp::JsonPtr params(cJSON_CreateObject());
+  vemo::JsonPtr params(cJSON_CreateObject());
   cJSON_AddStringToObject(params.get(), "type", "mouseWheel");
   cJSON_AddNumberToObject(params.get(), "x", point.x);
   cJSON_AddNumberToObject(params.get(), "y", point.y);
@@ -175,7 +172,7 @@ void PageWindow::wheel(WPARAM wparam, LPARAM lparam) {
 }
 
 void PageWindow::key(const char* type, WPARAM wparam, LPARAM lparam) {
-  VemoSDKHttp::JsonPtr params(cJSON_CreateObject());
+  vemo::JsonPtr params(cJSON_CreateObject());
   cJSON_AddStringToObject(params.get(), "type", type);
   cJSON_AddNumberToObject(params.get(), "windowsVirtualKeyCode", static_cast<double>(wparam));
   cJSON_AddNumberToObject(params.get(), "nativeVirtualKeyCode", static_cast<double>(wparam));
@@ -197,7 +194,7 @@ void PageWindow::character(WPARAM wparam) {
   }
   highSurrogate_ = 0;
   text.push_back(unit);
-  VemoSDKHttp::JsonPtr params(cJSON_CreateObject());
+  vemo::JsonPtr params(cJSON_CreateObject());
   cJSON_AddStringToObject(params.get(), "type", "char");
   const std::string utf8 = wstring_to_utf8(text);
   cJSON_AddStringToObject(params.get(), "text", utf8.c_str());

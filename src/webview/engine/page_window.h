@@ -8,7 +8,7 @@
 #include <memory>
 #include <string>
 
-#include "core/json_ptr.h"
+#include "core/owners.h"
 #include "webview/engine/web_engine.h"
 
 namespace VemoSDK {
@@ -16,7 +16,7 @@ namespace WebEngine {
 
 class PageWindow {
 public:
-  using InputSink = std::function<void(const char* method, VemoSDKHttp::JsonPtr params)>;
+  using InputSink = std::function<void(const char* method, vemo::JsonPtr params)>;
 
   static std::unique_ptr<PageWindow> create(HWND parent, const RECT& bounds, InputSink input);
   ~PageWindow();
@@ -41,7 +41,7 @@ private:
 
   HWND window_ = nullptr;
   InputSink input_;
-  HBITMAP frame_ = nullptr;
+  vemo::UniqueGdiObject<HBITMAP> frame_;
   SIZE frameSize_{0, 0};
   Color background_;
   wchar_t highSurrogate_ = 0;

@@ -2,6 +2,7 @@
 
 #include "core/base64.h"
 #include "core/debug_log.h"
+#include "core/owners.h"
 #include "webview/overlay/gdiplus_session.h"
 #include "webview/overlay/loading_frames.h"
 
@@ -89,9 +90,9 @@ bool startLoadingAnimation(HWND window, LoadingRunFlag running) {
   uintptr_t thread = _beginthreadex(nullptr, 0, drawingThread, record.get(), CREATE_SUSPENDED, nullptr);
   if (!thread) return false;
   record.release();  // the thread frees it
-  HANDLE handle = reinterpret_cast<HANDLE>(thread);
-  ResumeThread(handle);
-  CloseHandle(handle);  // the thread runs on detached; it needs no handle of its own
+  // The thread runs on detached; it needs no handle of its own.
+  vemo::UniqueHandle handle(reinterpret_cast<HANDLE>(thread));
+  ResumeThread(handle.get());
   return true;
 }
 

@@ -82,7 +82,7 @@ void Loading::start() {
                               GetModuleHandleA(nullptr), nullptr);
     if (!window_) return;
     overlays()[parent_] = this;
-    vemo_debug_printf("location = %d, _loading_window = %p, _parent_window = %p \n", origin.x,
+    vemo_debug_printf("location = %ld, _loading_window = %p, _parent_window = %p \n", static_cast<long>(origin.x),
                       static_cast<void*>(window_), static_cast<void*>(parent_));
     SetWindowLongA(window_, GWL_EXSTYLE, GetWindowLongA(window_, GWL_EXSTYLE) | WS_EX_LAYERED);
     SetLayeredWindowAttributes(window_, 0, 255, LWA_ALPHA);

@@ -64,8 +64,7 @@ bool isCompleteBmp(const std::vector<unsigned char>& bytes) {
 WindowImage::~WindowImage() { clear(); }
 
 void WindowImage::clear() {
-  if (bitmap_) DeleteObject(bitmap_);
-  bitmap_ = nullptr;
+  bitmap_.reset();
   image_.reset();
   gdiplus_.reset();
   width_ = height_ = 0;
@@ -89,13 +88,10 @@ bool WindowImage::loadBitmap(const std::vector<unsigned char>& bytes) {
   auto* bitmapInfo = reinterpret_cast<BITMAPINFO*>(info.data());
   bitmapInfo->bmiHeader.biSize = sizeof(BITMAPINFOHEADER);  // the fields this holder reads
   void* bits = nullptr;
-  HBITMAP bitmap = CreateDIBSection(nullptr, bitmapInfo, DIB_RGB_COLORS, &bits, nullptr, 0);
-  if (!bitmap || !bits) {
-    if (bitmap) DeleteObject(bitmap);
-    return false;
-  }
+  vemo::UniqueGdiObject<HBITMAP> bitmap(CreateDIBSection(nullptr, bitmapInfo, DIB_RGB_COLORS, &bits, nullptr, 0));
+  if (!bitmap || !bits) return false;
   std::memcpy(bits, bytes.data() + layout.bitsOffset, static_cast<size_t>(layout.bitsSize));
-  bitmap_ = bitmap;
+  bitmap_ = std::move(bitmap);
   width_ = layout.width;
   height_ = layout.height < 0 ? -layout.height : layout.height;
   return true;
@@ -123,7 +119,7 @@ bool WindowImage::paint(HWND window) const {
     Gdiplus::Graphics graphics(dc);
     painted = graphics.DrawImage(image_.get(), 0, 0, width_, height_) == Gdiplus::Ok;
   } else if (HDC memory = CreateCompatibleDC(dc)) {
-    HGDIOBJ old = SelectObject(memory, bitmap_);
+    HGDIOBJ old = SelectObject(memory, bitmap_.get());
     painted = BitBlt(dc, 0, 0, width_, height_, memory, 0, 0, SRCCOPY) != FALSE;
     SelectObject(memory, old);
     DeleteDC(memory);

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "core/owners.h"
+
 namespace VemoSDK {
 
 class WindowImage {
@@ -36,7 +38,7 @@ private:
   bool loadBitmap(const std::vector<unsigned char>& bytes);
   bool loadGdiplusImage(const std::vector<unsigned char>& bytes);
 
-  HBITMAP bitmap_ = nullptr;
+  vemo::UniqueGdiObject<HBITMAP> bitmap_;
   std::unique_ptr<GdiplusSession> gdiplus_;  // started for the image, ended after it
   std::unique_ptr<Gdiplus::Image> image_;
   int width_ = 0;

@@ -10,24 +10,6 @@ namespace VemoSDK {
 // Registers a class once per process; false when it cannot be registered.
 bool registerPopupClass(const wchar_t* name, WNDPROC procedure, COLORREF background);
 
-// A GDI object deleted with its owner.
-class GdiObject {
-public:
-  GdiObject() = default;
-  explicit GdiObject(HGDIOBJ object) : object_(object) {}
-  ~GdiObject() { reset(); }
-  GdiObject(const GdiObject&) = delete;
-  GdiObject& operator=(const GdiObject&) = delete;
-  void reset(HGDIOBJ object = nullptr) {
-    if (object_) DeleteObject(object_);
-    object_ = object;
-  }
-  HGDIOBJ get() const { return object_; }
-
-private:
-  HGDIOBJ object_ = nullptr;
-};
-
 HFONT makePopupFont(int height, int weight);
 
 // The rich-edit library while the object lives.

@@ -84,7 +84,7 @@ void VemoAlert::show(const std::string& title, const std::string& message, int k
   SendMessageW(titleBox, WM_SETFONT, reinterpret_cast<WPARAM>(titleFont_.get()), TRUE);
   int messageHeight = height_ - 140;
   makeMessageBox(content_, utf8_to_wstring(message), 20, 70, 360, messageHeight, centred_, kPaper,
-                 static_cast<HFONT>(messageFont_.get()),
+                 messageFont_.get(),
                  "wv===>VemoSDK::VemoAlert::show, create messageWindow failed, RICHEDIT_CLASSW is NULL， may "
                  "LoadLibrary Riched20.dll fail.");
   int buttonTop = 70 + messageHeight + 10;
@@ -151,8 +151,8 @@ void VemoAlert::drawButton(const DRAWITEMSTRUCT& item) const {
   HDC dc = item.hDC;
   // The corners outside the rounded button show the dialog's paper.
   FillRect(dc, &item.rcItem, paperBrush());
-  GdiObject brush(CreateSolidBrush(fill));
-  GdiObject pen(CreatePen(PS_SOLID, 1, border));
+  vemo::UniqueGdiObject<HBRUSH> brush(CreateSolidBrush(fill));
+  vemo::UniqueGdiObject<HPEN> pen(CreatePen(PS_SOLID, 1, border));
   HGDIOBJ oldBrush = SelectObject(dc, brush.get());
   HGDIOBJ oldPen = SelectObject(dc, pen.get());
   RoundRect(dc, item.rcItem.left, item.rcItem.top, item.rcItem.right, item.rcItem.bottom, 10, 10);

@@ -13,6 +13,8 @@
 #include <memory>
 #include <string>
 
+#include "core/owners.h"
+
 namespace VemoSDK {
 
 class VemoAlert {
@@ -56,7 +58,7 @@ private:
   std::wstring firstText_;
   std::wstring secondText_;
   std::unique_ptr<RichEditLibrary> richEdit_;
-  GdiObject titleFont_, messageFont_, buttonFont_;
+  vemo::UniqueGdiObject<HFONT> titleFont_, messageFont_, buttonFont_;
   std::function<void()> closeCallback_;
 };
 

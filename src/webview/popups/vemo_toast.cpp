@@ -53,7 +53,7 @@ void VemoToast::show(const std::string& text) {
   SetWindowRgn(window_, CreateRoundRectRgn(0, 0, width_ + 1, height_ + 1, 12, 12), TRUE);
   font_.reset(makePopupFont(16, 400));
   HWND box = makeMessageBox(window_, utf8_to_wstring(text), 20, 15, 360, height_ - 25, true, kToastGrey,
-                            static_cast<HFONT>(font_.get()),
+                            font_.get(),
                             "wv===>VemoSDK::VemoToast::show, create messageWindow failed, RICHEDIT_CLASSW is NULL， "
                             "may LoadLibrary Riched20.dll fail.");
   // White text on the toast's grey, in the rich edit as in the fallback.

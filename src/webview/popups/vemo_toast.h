@@ -10,6 +10,8 @@
 #include <memory>
 #include <string>
 
+#include "core/owners.h"
+
 namespace VemoSDK {
 
 class VemoToast {
@@ -39,7 +41,7 @@ private:
   int height_;
   DWORD style_;
   std::unique_ptr<RichEditLibrary> richEdit_;
-  GdiObject font_;
+  vemo::UniqueGdiObject<HFONT> font_;
   std::function<void()> closeCallback_;
 };
 

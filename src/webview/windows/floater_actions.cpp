@@ -3,6 +3,7 @@
 #include "core/debug_log.h"
 #include "core/json_utils.h"
 #include "core/lua_posts.h"
+#include "core/owners.h"
 #include "core/sdk_runtime.h"
 #include "core/text_convert.h"
 #include "webview/webview_json.h"
@@ -47,7 +48,7 @@ public:
   void send(const std::string& value) {
     if (sent_) return;
     sent_ = true;
-    WebViewJson answer(cJSON_CreateObject());
+    vemo::JsonPtr answer(cJSON_CreateObject());
     cJSON_AddStringToObject(answer.get(), "result", value.c_str());
     postAsyncResult(callbackId_, printJson(answer.get(), false).c_str());
   }
@@ -182,7 +183,7 @@ std::string boundsText() {
     WebViewWindowBounds bounds = floater->getBounds();
     box = FloaterBox{bounds.x, bounds.y, bounds.width, bounds.height};
   }
-  WebViewJson json(boxJson(box));
+  vemo::JsonPtr json(boxJson(box));
   return printJson(json.get(), false);
 }
 
@@ -191,7 +192,7 @@ std::string boundsText() {
 VemoFloater* currentLuaFloater() { return slot().floater.get(); }
 
 FloaterActionAnswer vmsdk_floater_action(int64_t callbackId, cJSON* request) {
-  std::shared_ptr<cJSON> owned(request, cJSON_Delete);
+  std::shared_ptr<cJSON> owned(vemo::JsonPtr{request});
   const cJSON* action = member(request, "action");
   FloaterActionAnswer answer;
   if (!cJSON_IsNumber(action) || action->valueint < kFloaterOpen || action->valueint > kFloaterFrame) return answer;

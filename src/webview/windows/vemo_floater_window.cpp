@@ -4,6 +4,7 @@
 #include "webview/windows/vemo_floater.h"
 
 #include "core/debug_log.h"
+#include "core/owners.h"
 #include "core/win_utils.h"
 
 #include <windowsx.h>
@@ -146,9 +147,8 @@ LRESULT VemoFloater::handleMessage(HWND window, UINT message, WPARAM wparam, LPA
     if (window == dragCover_ && debuggable_) {
       PAINTSTRUCT paint;
       HDC dc = BeginPaint(window, &paint);
-      HBRUSH red = CreateSolidBrush(RGB(255, 0, 0));
-      FillRect(dc, &paint.rcPaint, red);
-      DeleteObject(red);
+      vemo::UniqueGdiObject<HBRUSH> red(CreateSolidBrush(RGB(255, 0, 0)));
+      FillRect(dc, &paint.rcPaint, red.get());
       EndPaint(window, &paint);
       return 0;
     }

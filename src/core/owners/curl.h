@@ -4,7 +4,7 @@
 
 #include <memory>
 
-namespace VemoSDKHttp {
+namespace vemo {
 
 struct CurlEasyDeleter {
   void operator()(CURL* handle) const { curl_easy_cleanup(handle); }
@@ -38,4 +38,4 @@ inline bool append_header(CurlSlist& list, const char* line) {
   return true;
 }
 
-}  // namespace VemoSDKHttp
+}  // namespace vemo

@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-namespace VemoSDKHttp {
+namespace vemo {
 
 struct JsonDeleter {
   void operator()(cJSON* item) const { cJSON_Delete(item); }
@@ -21,4 +21,4 @@ inline std::string print_json(const cJSON* item) {
   return out;
 }
 
-}  // namespace VemoSDKHttp
+}  // namespace vemo

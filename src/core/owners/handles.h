@@ -1,6 +1,5 @@
 #pragma once
-// Small owners of Windows handles, C streams and malloc'd memory, so that a
-// function returning early cannot leak.
+// Owners of kernel and find handles, C streams and malloc'd memory.
 #include <windows.h>
 
 #include <cstdio>
