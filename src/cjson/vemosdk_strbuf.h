@@ -1,7 +1,8 @@
 #pragma once
-// Growable byte buffer of the JSON module. The module runs inside Lua C
-// functions, where a Lua error unwinds with longjmp and skips C++
-// destructors, so the buffer is a plain record its users free themselves.
+// Growable byte buffer of the JSON module: a plain record, because the
+// encoder keeps one in the module's configuration between calls. Its users
+// fill it inside a protected call and free it after that call returns,
+// whether or not a Lua error ended it.
 #include <cstddef>
 #include <cstring>
 

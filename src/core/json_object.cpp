@@ -30,10 +30,5 @@ void JsonObject::addItemRef(const char* key, cJSON* item) {
 }
 
 std::string JsonObject::print() const {
-  if (!object_) return "";
-  char* text = cJSON_PrintUnformatted(object_.get());
-  if (!text) return "";
-  std::string printed(text);
-  cJSON_free(text);
-  return printed;
+  return vemo::json_text(object_.get(), false);
 }

@@ -15,13 +15,11 @@ void postAsyncResult(int64_t id, const char* json) {
 void postAsyncIndex(int64_t id, int n) {
   vemo::JsonPtr object(cJSON_CreateObject());
   if (!object) return;
-  char* printed = nullptr;
-  if (cJSON_AddNumberToObject(object.get(), "index", n)) printed = cJSON_Print(object.get());
+  vemo::JsonText printed(cJSON_AddNumberToObject(object.get(), "index", n) ? cJSON_Print(object.get()) : nullptr);
   object.reset();
   if (!printed) return;
   // cJSON's allocator need not be malloc: the queue keeps a copy.
-  LuaTaskQueue::getInstance()->postCopy(nullptr, id, printed, nullptr, 0, false);
-  cJSON_free(printed);
+  LuaTaskQueue::getInstance()->postCopy(nullptr, id, printed.get(), nullptr, 0, false);
 }
 
 void postLuaEvent(const char* name, int64_t id, const char* json, const void* buffer, int32_t length) {

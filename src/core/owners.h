@@ -5,5 +5,5 @@
 #include "core/owners/curl.h"     // CurlEasy, CurlMulti, CurlSlist, CurlMime
 #include "core/owners/gdi.h"      // UniqueGdiObject
 #include "core/owners/handles.h"  // UniqueHandle, UniqueFindHandle, UniqueFile, MallocPtr
-#include "core/owners/json.h"     // JsonPtr
+#include "core/owners/json.h"     // JsonPtr, JsonText
 #include "core/owners/lua.h"      // LuaStatePtr

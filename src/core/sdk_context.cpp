@@ -162,10 +162,7 @@ std::string vemosdk_get_paths() {
   cJSON_AddStringToObject(paths.get(), "program_data_dir", context ? context->program_data_dir.c_str() : "");
   cJSON_AddStringToObject(paths.get(), "program_private_dir", context ? context->program_private_dir.c_str() : "");
   cJSON_AddStringToObject(paths.get(), "program_current_dir", current_dir.c_str());
-  char* text = cJSON_Print(paths.get());
-  std::string out = text ? text : "{}";
-  cJSON_free(text);
-  return out;
+  return vemo::json_text(paths.get(), true, "{}");
 }
 
 cJSON* sdk_infos_of(const cJSON* config) {

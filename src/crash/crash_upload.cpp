@@ -28,14 +28,7 @@ namespace {
 constexpr long kPingConnectTimeoutS = 5;
 constexpr long kPingTimeoutS = 10;
 
-// A JSON string literal of text, quotes and escapes included.
-std::string json_quoted(const std::string& text) {
-  vemo::JsonPtr item(cJSON_CreateString(text.c_str()));
-  char* printed = item ? cJSON_PrintUnformatted(item.get()) : nullptr;
-  std::string quoted = printed ? printed : "\"\"";
-  cJSON_free(printed);
-  return quoted;
-}
+using vemo::json_quoted;
 
 std::string stored_or(const std::string& value, const char* key) {
   if (!value.empty()) return value;

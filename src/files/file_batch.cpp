@@ -62,9 +62,8 @@ void start_batch(BatchWorker worker, JsonPtr items, JsonPtr options, int64_t cal
 }  // namespace
 
 void post_file_batch_answer(int64_t callback_id, const cJSON* answer) {
-  char* text = answer ? cJSON_PrintUnformatted(answer) : nullptr;
-  VemoSDK::postAsyncResult(callback_id, text ? text : R"({"succ":false,"code":8,"msg":"out of memory"})");
-  cJSON_free(text);
+  vemo::JsonText text(answer ? cJSON_PrintUnformatted(answer) : nullptr);
+  VemoSDK::postAsyncResult(callback_id, text ? text.get() : R"({"succ":false,"code":8,"msg":"out of memory"})");
 }
 
 void vemo_file_batch_copy(const cJSON* files, const cJSON* options, bool need_override, int64_t callback_id) {

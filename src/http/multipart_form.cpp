@@ -32,11 +32,8 @@ bool add_data_part(curl_mime* form, const cJSON* spec) {
   const char* name = json_get_string(spec, "name");
   if (name) curl_mime_name(part, name);
   if (cJSON_IsString(data)) return curl_mime_data(part, data->valuestring, CURL_ZERO_TERMINATED) == CURLE_OK;
-  char* printed = cJSON_PrintUnformatted(data);
-  if (!printed) return false;
-  bool added = curl_mime_data(part, printed, CURL_ZERO_TERMINATED) == CURLE_OK;
-  cJSON_free(printed);
-  return added;
+  vemo::JsonText printed(cJSON_PrintUnformatted(data));
+  return printed && curl_mime_data(part, printed.get(), CURL_ZERO_TERMINATED) == CURLE_OK;
 }
 
 }  // namespace

@@ -61,9 +61,7 @@ int copyClipboard(lua_State* L) {
     }
   }
 
-  char* printed = cJSON_Print(result.get());
-  lua_pushstring(L, printed ? printed : "{}");
-  cJSON_free(printed);
+  lua_pushstring(L, vemo::json_text(result.get(), true, "{}").c_str());
   return 1;
 }
 

@@ -37,10 +37,9 @@ Recorder& recorder() {
 
 // Hands a cJSON object to Lua as the answer for id; buffer (malloc'd) is taken.
 void answer(int64_t id, const cJSON* object, void* buffer = nullptr, int32_t length = 0) {
-  char* printed = cJSON_PrintUnformatted(object);
-  char* json = printed ? static_cast<char*>(std::malloc(std::strlen(printed) + 1)) : nullptr;
-  if (json) std::strcpy(json, printed);
-  cJSON_free(printed);
+  vemo::JsonText printed(cJSON_PrintUnformatted(object));
+  char* json = printed ? static_cast<char*>(std::malloc(std::strlen(printed.get()) + 1)) : nullptr;
+  if (json) std::strcpy(json, printed.get());
   LuaTaskQueue::getInstance()->postAsyncCall(id, json, buffer, length);
 }
 

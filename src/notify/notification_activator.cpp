@@ -134,10 +134,9 @@ void NotificationActivator::triggerCallback(int64_t toast_id, int result, const 
   cJSON_AddNumberToObject(object, "notification_id", static_cast<double>(toast_id));
   if (action_index >= 0) cJSON_AddNumberToObject(object, "action_index", action_index);
   if (response) cJSON_AddStringToObject(object, "response", response);
-  char* printed = cJSON_Print(object);
+  vemo::JsonText printed(cJSON_Print(object));
   if (!printed) return;
-  postAsyncResult(*callback_id, printed);
-  cJSON_free(printed);
+  postAsyncResult(*callback_id, printed.get());
 }
 
 }  // namespace VemoSDK::Notify

@@ -21,6 +21,8 @@ namespace VemoSDK::Security {
 
 namespace {
 
+using vemo::json_quoted;
+
 constexpr const char* kHostKeys[] = {"gameVersion", "channelId", "utdid",  "subCh",
                                      "product",     "region",    "gameId", "extraConfig"};
 
@@ -47,14 +49,6 @@ void set_value(const char* key, const char* value, const char* log_format) {
   g_values[key] = value;
 }
 
-// A JSON text literal, escaped.
-std::string quoted(const std::string& text) {
-  vemo::JsonPtr item(cJSON_CreateString(text.c_str()));
-  char* printed = item ? cJSON_PrintUnformatted(item.get()) : nullptr;
-  std::string out = printed ? printed : "\"\"";
-  cJSON_free(printed);
-  return out;
-}
 
 // The gs.dll path with each backslash as two slashes.
 std::string stat_path() {
@@ -74,23 +68,25 @@ std::string load_failure_text(DWORD code) {
   std::string cleaned;
   for (char c : message)
     if (c != '\r' && c != '\n') cleaned += c;
-  return "{\"err_code\":" + quoted(std::to_string(code)) + ", \"err\":" + quoted(cleaned) +
-         ", \"gs_dll_path\":" + quoted(stat_path()) + ", \"md5\" :" + quoted(md5_copy()) +
+  return "{\"err_code\":" + json_quoted(std::to_string(code)) + ", \"err\":" + json_quoted(cleaned) +
+         ", \"gs_dll_path\":" + json_quoted(stat_path()) + ", \"md5\" :" + json_quoted(md5_copy()) +
          ", \"is_upload_now\":true}";
 }
 
 void on_umid_result(const char* token, int error_code) {
   if (error_code != 0) {
     vemo_debug_printf("security init umid fail, errorCode:[%d]\n", error_code);
-    std::string text = "{\"err_code\":" + quoted(std::to_string(error_code)) + ",  \"gs_dll_path\":" +
-                       quoted(stat_path()) + ", \"md5\" :" + quoted(md5_copy()) + ", \"is_upload_now\":true}";
+    std::string text = "{\"err_code\":" + json_quoted(std::to_string(error_code)) + ",  \"gs_dll_path\":" +
+                       json_quoted(stat_path()) + ", \"md5\" :" + json_quoted(md5_copy()) +
+                       ", \"is_upload_now\":true}";
     vemo_debug_printf("security init umid fail, stat_action, param: %s \n", text.c_str());
     postVendorStat("umid_err", "umid_callback_fail", 0, text.c_str());
     return;
   }
   vemo_debug_printf("security init umid success, token:[%s]\n", token ? token : "");
-  std::string text = "{\"umid_token\":" + quoted(token ? token : "") + ", \"gs_dll_path\":" + quoted(stat_path()) +
-                     ", \"md5\" :" + quoted(md5_copy()) + ", \"is_upload_now\":true}";
+  std::string text = "{\"umid_token\":" + json_quoted(token ? token : "") +
+                     ", \"gs_dll_path\":" + json_quoted(stat_path()) + ", \"md5\" :" + json_quoted(md5_copy()) +
+                     ", \"is_upload_now\":true}";
   vemo_debug_printf("security init umid success, stat_action, param: %s \n", text.c_str());
   postVendorStat("umid_action", "umid_callback_succ", 1, text.c_str());
 }
@@ -121,9 +117,8 @@ void update_data(const cJSON* json) {
   set_value("product", json_get_string(json, "product"), "security update_data g_product=%s \n");
   const cJSON* extra = cJSON_GetObjectItemCaseSensitive(json, "extra_params");
   if (!cJSON_IsObject(extra)) return;
-  char* printed = cJSON_Print(extra);
-  set_value("extraConfig", printed, "security update_extra_data g_extraConfig=%s \n");
-  cJSON_free(printed);
+  vemo::JsonText printed(cJSON_Print(extra));
+  set_value("extraConfig", printed.get(), "security update_extra_data g_extraConfig=%s \n");
   set_value("gameId", json_get_string(extra, "gid"), "security update_extra_data g_gameId=%s \n");
   set_value("channelId", json_get_string(extra, "ch"), "security update_extra_data g_channelID=%s \n");
   set_value("subCh", json_get_string(extra, "subCh"), "security update_extra_data g_subCh=%s \n");

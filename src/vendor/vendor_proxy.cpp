@@ -124,13 +124,8 @@ void VemoSDKProxy::initialiseAll() {
   const VemoSDKVendor::SDKProxyInterface::SDKDelegate delegate{onAsyncCallResultDelegate, onEventDelegate};
   for (auto& vendor : vendors_) {
     vemo_debug_printf("begin call vendor init:%s\n", vendor.first.c_str());
-    std::string meta = "{}";
     const cJSON* member = cJSON_GetObjectItemCaseSensitive(entries_[vendor.first].get(), "meta");
-    if (member) {
-      char* text = cJSON_Print(member);
-      if (text) meta = text;
-      cJSON_free(text);
-    }
+    std::string meta = vemo::json_text(member, true, "{}");
     vendor.second->init(meta, onVendorInit, delegate);
   }
 }

@@ -1,13 +1,9 @@
 #include "webview/webview_json.h"
 
+#include "core/owners.h"
+
 namespace VemoSDK {
 
-std::string printJson(const cJSON* item, bool formatted) {
-  char* text = item ? (formatted ? cJSON_Print(item) : cJSON_PrintUnformatted(item)) : nullptr;
-  if (!text) return "";
-  std::string out(text);
-  cJSON_free(text);
-  return out;
-}
+std::string printJson(const cJSON* item, bool formatted) { return vemo::json_text(item, formatted); }
 
 }  // namespace VemoSDK

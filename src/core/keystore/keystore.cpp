@@ -25,13 +25,6 @@ std::string store_path(const std::string& folder, const char* name) {
   return path;
 }
 
-std::string printed(const cJSON* store) {
-  char* text = cJSON_PrintUnformatted(store);
-  std::string out = text ? text : "";
-  cJSON_free(text);
-  return out;
-}
-
 // A store belongs to this machine when it carries the device id computed now.
 bool bound_here(const cJSON* store) {
   const cJSON* binding = cJSON_GetObjectItem(store, kDeviceIdKey);
@@ -89,7 +82,7 @@ bool KeyStore::load() {
 }
 
 void KeyStore::save() {
-  std::string text = printed(store_.get());
+  std::string text = vemo::json_text(store_.get(), false);
   if (text.empty() || !write_store_file(store_path(folder_(), "config.dat"), text))
     vemo_debug_printf("keystore save failed\n");
 }
@@ -110,7 +103,7 @@ bool KeyStore::set(const std::string& key, const std::string& value) {
   cJSON* text = cJSON_CreateString(value.c_str());
   if (cJSON_GetObjectItem(changed.get(), key.c_str())) cJSON_ReplaceItemInObject(changed.get(), key.c_str(), text);
   else cJSON_AddItemToObject(changed.get(), key.c_str(), text);
-  if (printed(changed.get()).size() > kKeyStoreMaxText) {
+  if (vemo::json_text(changed.get(), false).size() > kKeyStoreMaxText) {
     vemo_debug_printf("keystore_set refused %s: the store would be too large to load\n", key.c_str());
     return false;
   }

@@ -1,8 +1,7 @@
 #pragma once
-// Owner of a cJSON tree, and printing to text.
+// Owners of a cJSON tree and of the text cJSON prints, and printing to text.
 #include <cjson/cJSON.h>
 
-#include <cstdlib>
 #include <memory>
 #include <string>
 
@@ -13,12 +12,26 @@ struct JsonDeleter {
 };
 using JsonPtr = std::unique_ptr<cJSON, JsonDeleter>;
 
-inline std::string print_json(const cJSON* item) {
-  char* text = item ? cJSON_PrintUnformatted(item) : nullptr;
-  if (!text) return "{}";
-  std::string out(text);
-  cJSON_free(text);
-  return out;
+struct JsonTextFree {
+  void operator()(char* text) const { cJSON_free(text); }
+};
+// Text from cJSON_Print and the like: cJSON's allocator need not be malloc.
+using JsonText = std::unique_ptr<char, JsonTextFree>;
+
+// The tree as text, indented or on one line; fallback for a null item or
+// when cJSON cannot print it.
+inline std::string json_text(const cJSON* item, bool formatted, const char* fallback = "") {
+  JsonText text(item ? (formatted ? cJSON_Print(item) : cJSON_PrintUnformatted(item)) : nullptr);
+  return text ? text.get() : fallback;
+}
+
+// On one line; "{}" for null.
+inline std::string print_json(const cJSON* item) { return json_text(item, false, "{}"); }
+
+// A JSON string literal of text, quotes and escapes included.
+inline std::string json_quoted(const std::string& text) {
+  JsonPtr item(cJSON_CreateString(text.c_str()));
+  return json_text(item.get(), false, "\"\"");
 }
 
 }  // namespace vemo

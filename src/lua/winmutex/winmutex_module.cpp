@@ -10,6 +10,7 @@
 #include <string>
 
 #include "core/lua_guard.h"
+#include "core/owners.h"
 #include "core/path_utils.h"
 #include "core/text_convert.h"
 #include "core/win_utils.h"
@@ -65,25 +66,25 @@ int create(lua_State* L) {
     scoped = scopedName(utf8_to_wstring(std::string(name, length)), exe_path);
   }
   SetLastError(ERROR_SUCCESS);
-  HANDLE handle = CreateMutexW(nullptr, initial_owner, scoped.empty() ? nullptr : scoped.c_str());
+  // Held here until the userdata that closes it has its metatable: a Lua
+  // error on the way (no memory) unwinds through this owner.
+  vemo::UniqueHandle handle(CreateMutexW(nullptr, initial_owner, scoped.empty() ? nullptr : scoped.c_str()));
   if (!handle) return pushFailure(L, systemError("CreateMutexW failed"));
   DWORD error = GetLastError();
   bool opened = error == ERROR_ALREADY_EXISTS;
   if (!opened && error != ERROR_SUCCESS) {
-    CloseHandle(handle);
     char text[80];
     std::snprintf(text, sizeof text, "Unexpected error after CreateMutexW (code %lu)", error);
     return pushFailure(L, text);
   }
   auto* mutex = static_cast<Mutex*>(lua_newuserdata(L, sizeof(Mutex)));
-  *mutex = Mutex{handle, 0, 0};
+  *mutex = Mutex{};
   if (luaL_getmetatable(L, kMutexType) != LUA_TTABLE) {
-    CloseHandle(handle);
-    mutex->handle = nullptr;
     return luaL_error(L, "winmutex module not properly initialized (metatable missing)");
   }
   lua_setmetatable(L, -2);
-  if (initial_owner && !opened) *mutex = Mutex{handle, GetCurrentThreadId(), 1};
+  bool owns = initial_owner && !opened;
+  *mutex = Mutex{handle.release(), owns ? GetCurrentThreadId() : 0, owns ? 1 : 0};
   lua_pushstring(L, opened ? "opened" : "created");
   return 2;
 }
