@@ -1,5 +1,7 @@
 #include "dpi.h"
 
+#include "core/owners.h"
+
 UINT read_system_dpi() {
   HDC screen = GetDC(nullptr);
   if (!screen) return 96;
@@ -18,12 +20,10 @@ void set_system_dpi_awareness() {
   }
   // Windows 8.1 and later: 1 is system aware; success is S_OK.
   using SetAwarenessFn = HRESULT(WINAPI*)(int);
-  if (HMODULE shcore = LoadLibraryW(L"Shcore.dll")) {
+  if (vemo::UniqueModule shcore{LoadLibraryW(L"Shcore.dll")}) {
     auto set_awareness = reinterpret_cast<SetAwarenessFn>(
-        reinterpret_cast<void*>(GetProcAddress(shcore, "SetProcessDpiAwareness")));
-    bool done = set_awareness && set_awareness(1) == S_OK;
-    FreeLibrary(shcore);
-    if (done) return;
+        reinterpret_cast<void*>(GetProcAddress(shcore.get(), "SetProcessDpiAwareness")));
+    if (set_awareness && set_awareness(1) == S_OK) return;
   }
   SetProcessDPIAware();
 }

@@ -7,3 +7,4 @@
 #include "core/owners/handles.h"  // UniqueHandle, UniqueFindHandle, UniqueFile, MallocPtr
 #include "core/owners/json.h"     // JsonPtr, JsonText
 #include "core/owners/lua.h"      // LuaStatePtr
+#include "core/owners/system.h"   // UniqueRegKey, UniqueModule, LocalPtr, CoTaskPtr

@@ -1,5 +1,7 @@
 #include "core/win_utils.h"
 
+#include "core/owners.h"
+
 #include <objbase.h>
 
 #include <cwchar>
@@ -30,13 +32,13 @@ WindowsVersion windows_version() {
 }  // namespace
 
 std::wstring windows_message(DWORD code) {
-  wchar_t* buffer = nullptr;
+  wchar_t* raw = nullptr;
   DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
                                FORMAT_MESSAGE_IGNORE_INSERTS,
-                           nullptr, code, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+                           nullptr, code, 0, reinterpret_cast<wchar_t*>(&raw), 0, nullptr);
+  vemo::LocalPtr<wchar_t> buffer(raw);
   std::wstring text;
-  if (n && buffer) text.assign(buffer, n);
-  if (buffer) LocalFree(buffer);
+  if (n && buffer) text.assign(buffer.get(), n);
   while (!text.empty() && (text.back() == L'\r' || text.back() == L'\n' || text.back() == L'\0'))
     text.pop_back();
   return text;

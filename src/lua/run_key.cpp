@@ -5,26 +5,12 @@
 #include <vector>
 
 #include "core/debug_log.h"
+#include "core/owners.h"
 #include "core/text_convert.h"
 
 namespace {
 
 constexpr wchar_t kRunKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
-
-class RegistryKey {
-public:
-  RegistryKey() = default;
-  ~RegistryKey() {
-    if (key_) RegCloseKey(key_);
-  }
-  RegistryKey(const RegistryKey&) = delete;
-  RegistryKey& operator=(const RegistryKey&) = delete;
-  HKEY* out() { return &key_; }
-  HKEY get() const { return key_; }
-
-private:
-  HKEY key_ = nullptr;
-};
 
 }  // namespace
 
@@ -34,7 +20,7 @@ std::string run_value_text(const std::string& path) {
 }
 
 bool run_value_read(const std::string& name, std::string* out) {
-  RegistryKey key;
+  vemo::UniqueRegKey key;
   LSTATUS status = RegOpenKeyExW(HKEY_CURRENT_USER, kRunKey, 0, KEY_QUERY_VALUE, key.out());
   if (status != ERROR_SUCCESS) {
     vemo_debug_printf("open run key failed:%ld", static_cast<long>(status));
@@ -66,7 +52,7 @@ bool run_value_read(const std::string& name, std::string* out) {
 }
 
 bool run_value_save(const std::string& name, const std::string& path) {
-  RegistryKey key;
+  vemo::UniqueRegKey key;
   LSTATUS status = RegCreateKeyExW(HKEY_CURRENT_USER, kRunKey, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_SET_VALUE,
                                    nullptr, key.out(), nullptr);
   if (status != ERROR_SUCCESS) {
@@ -85,7 +71,7 @@ bool run_value_save(const std::string& name, const std::string& path) {
 }
 
 bool run_value_remove(const std::string& name) {
-  RegistryKey key;
+  vemo::UniqueRegKey key;
   LSTATUS status = RegOpenKeyExW(HKEY_CURRENT_USER, kRunKey, 0, KEY_SET_VALUE, key.out());
   if (status == ERROR_SUCCESS) status = RegDeleteValueW(key.get(), utf8_to_wstring(name).c_str());
   if (status != ERROR_SUCCESS) {

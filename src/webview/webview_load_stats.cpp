@@ -53,11 +53,11 @@ int64_t numberOf(const cJSON* object, const char* name) {
 }
 
 std::string lastErrorText(DWORD error) {
-  char* text = nullptr;
+  char* raw = nullptr;
   DWORD length = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                                nullptr, error, 1033, reinterpret_cast<char*>(&text), 0, nullptr);
-  std::string message = length && text ? std::string(text, length) : std::string();
-  if (text) LocalFree(text);
+                                nullptr, error, 1033, reinterpret_cast<char*>(&raw), 0, nullptr);
+  vemo::LocalPtr<char> text(raw);
+  std::string message = length && text ? std::string(text.get(), length) : std::string();
   message.erase(std::remove_if(message.begin(), message.end(), [](char c) { return c == '\r' || c == '\n'; }),
                 message.end());
   return message;

@@ -2,6 +2,7 @@
 
 #include "core/dir_tree.h"
 #include "core/file_utils.h"
+#include "core/owners.h"
 #include "core/path_utils.h"
 #include "core/sdk_context.h"
 #include "core/text_convert.h"
@@ -55,9 +56,10 @@ WebViewUserDataFolder::WebViewUserDataFolder(std::wstring runtimeFolder, std::ws
 
 std::wstring WebViewUserDataFolder::defaultBase() {
   std::wstring root;
-  PWSTR known = nullptr;
-  if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_RoamingAppData, 0, nullptr, &known)) && known) root = known;
-  CoTaskMemFree(known);
+  PWSTR raw = nullptr;
+  HRESULT found = SHGetKnownFolderPath(FOLDERID_RoamingAppData, 0, nullptr, &raw);
+  vemo::CoTaskPtr<wchar_t> known(raw);
+  if (SUCCEEDED(found) && known) root = known.get();
   if (root.empty()) root = withoutTrailingBackslash(get_program_dir_w());
   VemoSDKContextPtr context = vemosdk_get_context();
   std::wstring gameId = context ? utf8_to_wstring(context->game_id) : std::wstring();

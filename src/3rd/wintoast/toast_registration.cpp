@@ -4,6 +4,7 @@
 #include "3rd/wintoast/wintoastlib.h"
 
 #include "core/debug_log.h"
+#include "core/owners.h"
 
 #include <objbase.h>
 
@@ -13,24 +14,17 @@ namespace WinToastLib {
 namespace {
 
 std::wstring guidToString(const GUID& clsid) {
-  LPOLESTR text = nullptr;
-  if (FAILED(StringFromCLSID(clsid, &text)) || !text) {
+  LPOLESTR raw = nullptr;
+  HRESULT made = StringFromCLSID(clsid, &raw);
+  vemo::CoTaskPtr<wchar_t> text(raw);
+  if (FAILED(made) || !text) {
     vemo_debug_printf("VemoSDKNotification GuidToString: Failed to convert CLSID to string");
     return L"";
   }
-  std::wstring converted = text;
-  CoTaskMemFree(text);
+  std::wstring converted = text.get();
   vemo_debug_printf("VemoSDKNotification GuidToString: Converted CLSID to string: %ls", converted.c_str());
   return converted;
 }
-
-// A key under HKEY_CURRENT_USER, closed when it goes.
-struct RegistryKey {
-  HKEY key = nullptr;
-  ~RegistryKey() {
-    if (key) RegCloseKey(key);
-  }
-};
 
 LSTATUS writeString(HKEY key, const wchar_t* name, const std::wstring& value) {
   return RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
@@ -49,10 +43,10 @@ HRESULT RegisterComServer(const GUID& clsid, const std::wstring& exe_path) {
   std::wstring command = L"\"" + exe_path + L"\" " + kToastActivatedArgument;
   vemo_debug_printf("VemoSDKNotification RegisterComServer: Writing command line, Key: %ls, Command: %ls",
                     path.c_str(), command.c_str());
-  RegistryKey key;
+  vemo::UniqueRegKey key;
   LSTATUS status =
-      RegCreateKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key.key, nullptr);
-  if (status == ERROR_SUCCESS) status = writeString(key.key, nullptr, command);
+      RegCreateKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, key.out(), nullptr);
+  if (status == ERROR_SUCCESS) status = writeString(key.get(), nullptr, command);
   if (status != ERROR_SUCCESS) {
     HRESULT result = HRESULT_FROM_WIN32(status);
     vemo_debug_printf("VemoSDKNotification RegisterComServer: FAILED to write LocalServer32\nKey: %ls\nError: 0x%08X",
@@ -70,16 +64,16 @@ HRESULT BindAumidToCustomActivator(const std::wstring& aumid, const GUID& clsid)
   std::wstring path = L"Software\\Classes\\AppUserModelId\\" + aumid;
   vemo_debug_printf("VemoSDKNotification BindAumidToCustomActivator: Setting up AUMID binding\nAUMID: %ls\nCLSID: %ls",
                     aumid.c_str(), clsid_text.c_str());
-  RegistryKey key;
+  vemo::UniqueRegKey key;
   LSTATUS status =
-      RegCreateKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key.key, nullptr);
+      RegCreateKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, key.out(), nullptr);
   if (status != ERROR_SUCCESS) {
     HRESULT result = HRESULT_FROM_WIN32(status);
     vemo_debug_printf("VemoSDKNotification BindAumidToCustomActivator: Failed to create registry key\nPath: %ls\nError: 0x%08X",
                       path.c_str(), static_cast<unsigned>(result));
     return result;
   }
-  status = writeString(key.key, L"CustomActivator", clsid_text);
+  status = writeString(key.get(), L"CustomActivator", clsid_text);
   if (status != ERROR_SUCCESS) {
     HRESULT result = HRESULT_FROM_WIN32(status);
     vemo_debug_printf(

@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "core/owners.h"
+
 namespace VemoSDK {
 
 // Registers a class once per process; false when it cannot be registered.
@@ -16,14 +18,9 @@ HFONT makePopupFont(int height, int weight);
 class RichEditLibrary {
 public:
   RichEditLibrary() : module_(LoadLibraryW(L"Riched20.dll")) {}
-  ~RichEditLibrary() {
-    if (module_) FreeLibrary(module_);
-  }
-  RichEditLibrary(const RichEditLibrary&) = delete;
-  RichEditLibrary& operator=(const RichEditLibrary&) = delete;
 
 private:
-  HMODULE module_;
+  vemo::UniqueModule module_;
 };
 
 // A read-only, multi-line text box: a rich edit, or a static control when
