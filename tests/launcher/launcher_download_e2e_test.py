@@ -2,10 +2,12 @@
 server for a version manifest, downloads the listed files in one batch,
 checks them, stages them in .update, and merges them at its next start."""
 import hashlib
+import json
 import os
 import re
 import shutil
 import unittest
+import urllib.request
 
 from vemo_e2e import WM_APP, WORK_DIR, ProgramFolder, main, probe_window
 from update_feed import make_feed
@@ -41,6 +43,28 @@ class UpdateDownload(unittest.TestCase):
         probe_window(WINDOW_CLASS, name, post=WM_APP + 2)
         self.assertEqual(0, launcher.wait(60))
 
+    def serve_through(self, options):
+        """Points the manifest's base URL at the feed served with the test
+        server's options in the path."""
+        manifest_path = os.path.join(self.feed, "manifest.json")
+        with open(manifest_path) as f:
+            manifest = json.load(f)
+        manifest["base_url"] = "%s/_/q/%s/%s" % (server_url(), options, self.feed_name)
+        with open(manifest_path, "w") as out:
+            json.dump(manifest, out)
+
+    def requests(self):
+        with urllib.request.urlopen(server_url() + "/_/stats?group=" + self.feed_name, timeout=10) as answer:
+            return json.load(answer)["requests"]
+
+    def assert_one_set(self, folder, entries, md5s, version):
+        """The program folder holds exactly one version: every listed file as
+        md5s says, and the version text."""
+        found = [md5_of(folder.file(os.path.join(*e["path"].split("/")))) for e in entries]
+        self.assertEqual(md5s, found)
+        with open(folder.file("files_version.txt")) as f:
+            self.assertEqual(version, f.read().strip())
+
     def test_offered_files_are_downloaded_checked_staged_and_merged_at_the_next_start(self):
         entries = make_feed(self.feed, "1.0.1", 50)
         with self.folder("e2e_update") as folder:
@@ -70,6 +94,59 @@ class UpdateDownload(unittest.TestCase):
             for entry in entries[::7]:
                 self.assertEqual(entry["md5"], md5_of(folder.file(os.path.join(*entry["path"].split("/")))))
             self.shut_down(again, "e2e_update")
+
+    def test_a_kill_mid_download_stages_nothing_and_the_next_start_resumes_it(self):
+        entries = make_feed(self.feed, "1.0.1", 50)
+        # Slowed down, so that the kill lands while files are still coming.
+        self.serve_through("rate=60000&group=" + self.feed_name)
+        new_md5s = [e["md5"] for e in entries]
+        with self.folder("e2e_update_kill") as folder:
+            for entry in entries:
+                folder.write(os.path.join(*entry["path"].split("/")), "old " + entry["path"])
+            folder.write("files_version.txt", "1.0.0\n")
+            old_md5s = [md5_of(folder.file(os.path.join(*e["path"].split("/")))) for e in entries]
+
+            launcher = folder.start()
+            launcher.wait_for(LOG + r"progress (?:[5-9]|[1-4]\d)/50 files", timeout=120)
+            launcher.stop()
+            self.assertFalse(os.path.exists(folder.file(".update")))
+            self.assert_one_set(folder, entries, old_md5s, "1.0.0")
+            # What arrived whole waits in the download folder, checked.
+            kept = []
+            for entry in entries:
+                path = folder.file(os.path.join(".update.part", *entry["path"].split("/")))
+                if os.path.exists(path):
+                    self.assertEqual(entry["md5"], md5_of(path), entry["path"])
+                    kept.append(entry["path"])
+            self.assertTrue(0 < len(kept) < 50, kept)
+            asked_before = len(self.requests())
+
+            # The next start has nothing to merge and resumes the download.
+            self.serve_through("group=" + self.feed_name)
+            again = folder.start()
+            again.wait_for(r"launcher\.lua: check_for_launcher_update, .*, files 1\.0\.0")
+            self.assert_one_set(folder, entries, old_md5s, "1.0.0")
+            resumed = again.wait_for(LOG + r"resuming version 1\.0\.1: (\d+) of 50 files kept from the last run")
+            self.assertEqual(len(kept), int(resumed.group(1)))
+            again.wait_for(LOG + r"downloading %d files" % (50 - len(kept)))
+            again.wait_for(LOG + r"update 1\.0\.1 staged: 50 files", timeout=120)
+            self.assert_one_set(folder, entries, old_md5s, "1.0.0")
+            for entry in entries:
+                self.assertEqual(entry["md5"], md5_of(folder.file(os.path.join(".update", *entry["path"].split("/")))))
+            with open(folder.file(".update/files_version.txt")) as f:
+                self.assertEqual("1.0.1", f.read().strip())
+            self.assertFalse(os.path.exists(folder.file(".update.part")))
+            self.assertFalse(os.path.exists(folder.file("vemo/update_parts")))
+            asked_after = self.requests()[asked_before:]
+            fetched = [r for r in asked_after if r["method"] == "GET"]
+            for path in kept:
+                self.assertFalse([r for r in fetched if r["path"].endswith("/" + path)], path)
+            self.shut_down(again, "e2e_update_kill")
+
+            third = folder.start()
+            third.wait_for(r"launcher\.lua: check_for_launcher_update, .*, files 1\.0\.1")
+            self.assert_one_set(folder, entries, new_md5s, "1.0.1")
+            self.shut_down(third, "e2e_update_kill")
 
     def test_a_file_that_fails_its_check_leaves_nothing_staged(self):
         make_feed(self.feed, "1.0.1", 50, wrong_md5_index=7)

@@ -18,6 +18,11 @@ If-Range, and misbehaves on request through query parameters:
                      encoded and ranges count bytes of the encoded file (as
                      a server that compresses before slicing does)
 
+The same options also ride in the path, for a client that appends a file's
+path to a base URL (a query there would end up in the middle):
+
+  /_/q/rate=BYTES&group=NAME/<path>   serves <path> as <path>?rate=BYTES&group=NAME
+
 Control endpoints under /_/:
   /_/stats           JSON: {"active", "max_active", "requests": [...]};
                      ?group=NAME: the same for that group's requests only
@@ -236,7 +241,11 @@ class Handler(BaseHTTPRequestHandler):
 
     def _serve(self):
         path, query = self._query()
-        if path.startswith("/_/"):
+        if path.startswith("/_/q/"):
+            options, _, path = path[len("/_/q/"):].partition("/")
+            query = dict(urllib.parse.parse_qsl(options), **query)
+            path = "/" + path
+        elif path.startswith("/_/"):
             self._control(path)
             return
         counted = [STATS] + ([group_stats(query["group"])] if "group" in query else [])
