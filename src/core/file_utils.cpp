@@ -11,16 +11,16 @@
 #include "core/folders.h"
 #include "core/owners.h"
 #include "core/path_utils.h"
+#include "core/program_relative.h"
 #include "core/text_convert.h"
 
 namespace {
 
 FILE* open_for_reading(const std::string& path, const wchar_t* mode) {
-  FILE* file = _wfopen(to_long_path(path).c_str(), mode);
-  if (file || !is_relative_path(path)) return file;
-  // Scripts name their files relative to the program; look there as well.
-  file = _wfopen(to_long_path(get_vemo_data_path(path)).c_str(), mode);
-  if (!file) file = _wfopen(to_long_path(get_program_file_path(path)).c_str(), mode);
+  // Scripts name their files relative to the program: the program folder,
+  // then its data folder, never the current folder.
+  FILE* file = _wfopen(to_long_path(in_program_folder(path)).c_str(), mode);
+  if (!file && is_relative_path(path)) file = _wfopen(to_long_path(get_vemo_data_path(path)).c_str(), mode);
   return file;
 }
 

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstdlib>
 #include <cstring>
 #include <cwchar>
@@ -156,7 +157,9 @@ bool file_exists(const std::wstring& path) {
 }
 
 bool is_relative_path(const std::string& path) {
-  return !path.empty() && path[0] != '\\' && path[0] != '/' && path.find(':') == std::string::npos;
+  if (path.empty() || path[0] == '\\' || path[0] == '/') return false;
+  bool drive = path.size() >= 2 && path[1] == ':' && std::isalpha(static_cast<unsigned char>(path[0]));
+  return !drive;  // "a.txt:stream" is relative, "C:x" names its drive
 }
 
 bool file_exists(const std::string& utf8_path) { return file_exists(utf8_to_wstring(utf8_path)); }

@@ -11,6 +11,7 @@
 #include "core/link_check.h"
 #include "core/owners.h"
 #include "core/path_utils.h"
+#include "core/program_relative.h"
 #include "core/sdk_paths.h"
 #include "core/sdkconfig.h"
 #include "core/string_utils.h"
@@ -146,10 +147,7 @@ bool set_custom_sub_dir(const std::string& sub_dir, int rm_sub_dir_on_start) {
 }
 
 std::string vemosdk_get_resources_path() {
-  return vemosdk_get_resources_path_or([] {
-    VemoSDKContextPtr context = vemosdk_get_context();
-    return context ? context->program_dir : get_program_dir();
-  });
+  return vemosdk_get_resources_path_or(vemosdk_program_dir);
 }
 
 std::string vemosdk_get_paths() {

@@ -9,6 +9,7 @@
 #include "core/op_result.h"
 
 // Joins base (may be null or empty: the item is then used as it is) and item
-// into out (out_size bytes, terminated). Failures: kFileOpPathOutsideBase,
-// kFileOpPathTooLong.
+// into out (out_size bytes, terminated). A relative base, or a relative item
+// without a base, is taken in the program folder (core/program_relative.h).
+// Failures: kFileOpPathOutsideBase, kFileOpPathTooLong.
 OpResult join_batch_item(const char* base, const char* item, char* out, size_t out_size);

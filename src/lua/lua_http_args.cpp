@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "core/path_utils.h"
+#include "core/program_relative.h"
 #include "core/text_convert.h"
 
 namespace VemoSDK::LuaHttp {
@@ -41,8 +42,9 @@ int32_t int32_field(lua_State* L, int table, const char* key) {
   return static_cast<int32_t>(number_field(L, table, key, INT32_MIN, INT32_MAX));
 }
 
+// A download's file or destination: a relative one in the program folder.
 std::string long_path_utf8(const std::string& path) {
-  return path.empty() ? path : wstring_to_utf8(to_long_path(path));
+  return path.empty() ? path : wstring_to_utf8(to_long_path(in_program_folder(path)));
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include "core/owners.h"
 #include "files/file_batch.h"
 #include "files/file_op_error.h"
+#include "lua/script_path.h"
 
 namespace VemoSDK::LuaBatch {
 
@@ -88,8 +89,8 @@ int batchCall(lua_State* L, const BatchKind& kind) {
 
 int listDirEx(lua_State* L) {
   int64_t id = luaL_checkinteger(L, 1);
-  const char* folder = luaL_checkstring(L, 2);
-  vemo_file_list_dir(folder, lua_toboolean(L, 3) != 0, id);
+  std::string folder = checkScriptPath(L, 2);
+  vemo_file_list_dir(folder.c_str(), lua_toboolean(L, 3) != 0, id);
   return 0;
 }
 

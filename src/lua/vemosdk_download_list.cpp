@@ -20,6 +20,7 @@
 #include "core/lua_posts.h"
 #include "core/owners.h"
 #include "core/path_utils.h"
+#include "core/program_relative.h"
 #include "files/file_path_join.h"
 #include "http/http.h"
 #include "http/http_result_code.h"
@@ -91,7 +92,7 @@ bool read_list_text(lua_State* L, int table, std::string& text) {
   vemo_debug_printf("_submit_download_list list is nil, now begin check file");
   bool read = false;
   if (lua_getfield(L, table, "file") == LUA_TSTRING) {
-    std::string path = lua_tostring(L, -1);
+    std::string path = in_program_folder(lua_tostring(L, -1));
     if (file_exists(path) && vemo_read_file(path, text)) {
       read = true;
       if (vemo_delete_file(path.c_str()) != 0) vemo_debug_printf("_submit_download_list cannot remove list file:%s", path.c_str());
@@ -144,6 +145,11 @@ bool read_item(const cJSON* item, const ListOptions& options, DownloadParams& pa
     const char* value = json_get_string(item, key);
     return !value || copy_param(field, capacity, value, key, error);
   };
+  // A relative file or destination is in the program folder.
+  auto path = [&](const char* key, char* field, size_t capacity) {
+    const char* value = json_get_string(item, key);
+    return !value || copy_param(field, capacity, in_program_folder(value), key, error);
+  };
   auto number = [&](const char* key, int64_t lo, int64_t hi) {
     const cJSON* value = cJSON_GetObjectItemCaseSensitive(item, key);
     return cJSON_IsNumber(value) ? truncate_number(value->valuedouble, lo, hi) : 0;
@@ -154,8 +160,8 @@ bool read_item(const cJSON* item, const ListOptions& options, DownloadParams& pa
     return false;
   }
   if (!text("taskId", params.taskId, sizeof params.taskId) ||
-      !text("checksum", params.checksum, kChecksumField) || !text("dest", params.dest, sizeof params.dest) ||
-      !text("file", params.file, sizeof params.file) ||
+      !text("checksum", params.checksum, kChecksumField) || !path("dest", params.dest, sizeof params.dest) ||
+      !path("file", params.file, sizeof params.file) ||
       !text("param_if_range", params.param_if_range, sizeof params.param_if_range))
     return false;
   params.priority = static_cast<int32_t>(number("priority", INT32_MIN, INT32_MAX));

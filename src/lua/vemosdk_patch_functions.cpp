@@ -4,6 +4,7 @@
 
 #include "core/json_utils.h"
 #include "core/owners.h"
+#include "core/program_relative.h"
 #include "lua/vemosdk_http_functions.h"
 #include "patch/patch.h"
 
@@ -14,10 +15,9 @@ int patchDir(lua_State* L) {
   const char* text = luaL_checkstring(L, 2);
   vemo::JsonPtr root(cJSON_Parse(text));
   if (!cJSON_IsObject(root.get())) return 0;  // a text that does not parse does nothing
-  _vemosdk_patch_dir(callback_id, json_string_or_empty(root.get(), "oldDirPath").c_str(),
-                     json_string_or_empty(root.get(), "resPkgDirPath").c_str(),
-                     json_string_or_empty(root.get(), "patchFilePath").c_str(),
-                     json_string_or_empty(root.get(), "newDirPath").c_str());
+  auto path = [&](const char* key) { return in_program_folder(json_string_or_empty(root.get(), key)); };
+  _vemosdk_patch_dir(callback_id, path("oldDirPath").c_str(), path("resPkgDirPath").c_str(),
+                     path("patchFilePath").c_str(), path("newDirPath").c_str());
   return 0;
 }
 

@@ -22,6 +22,7 @@
 
 #include "core/lua_guard.h"
 #include "core/path_utils.h"
+#include "core/program_relative.h"
 #include "lua.hpp"
 
 namespace {
@@ -111,7 +112,7 @@ int zip_open_lua(lua_State* L) {
 
   zip_error_t error;
   zip_error_init(&error);
-  std::wstring wide = to_long_path(std::string(path));
+  std::wstring wide = to_long_path(in_program_folder(path));
   zip_source_t* source = zip_source_win32w_create(wide.c_str(), 0, -1, &error);
   if (!source) {
     std::string message = zip_error_strerror(&error);

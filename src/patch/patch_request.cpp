@@ -1,6 +1,7 @@
 #include "patch/patch_request.h"
 
 #include "core/json_utils.h"
+#include "core/program_relative.h"
 
 namespace {
 
@@ -56,7 +57,7 @@ bool read_patch_request(const cJSON* root, PatchFilesRequest& request, std::stri
 std::string patch_entry_path(const std::string& folder, const std::string& text) {
   std::string relative = text;
   if (!relative.empty() && (relative[0] == '/' || relative[0] == '\\')) relative.erase(0, 1);
-  return folder.empty() ? relative : folder + "\\" + relative;
+  return in_program_folder(folder.empty() ? relative : folder + "\\" + relative);
 }
 
 bool has_parent_step(const std::string& path) {

@@ -23,7 +23,8 @@ struct PatchFilesRequest {
 bool read_patch_request(const cJSON* root, PatchFilesRequest& request, std::string& reason);
 
 // A relative entry text with one leading slash or backslash removed, put
-// under folder with a backslash (the text alone for an empty folder).
+// under folder with a backslash (the text alone for an empty folder); a path
+// that is still relative then is taken in the program folder.
 std::string patch_entry_path(const std::string& folder, const std::string& text);
 
 // True when some component of the path is "..".

@@ -119,6 +119,28 @@ TEST(ReadFile, FindsRelativeNamesUnderTheProgramFolders) {
   vemo_delete_file(in_program.c_str());
 }
 
+// A program started from another folder reads its own files, never the
+// current folder's.
+TEST(ReadFile, ARelativeNameIsNeverReadFromTheCurrentFolder) {
+  TempDir elsewhere("read-cwd");
+  std::string name = "read-cwd-" + std::to_string(GetCurrentProcessId()) + ".txt";
+  ASSERT_TRUE(write_file(elsewhere.file(name), "cwd"));
+  std::string in_program = get_program_file_path(name);
+  wchar_t saved[MAX_PATH] = {};
+  GetCurrentDirectoryW(MAX_PATH, saved);
+  ASSERT_TRUE(SetCurrentDirectoryW(utf8_to_wstring(elsewhere.path()).c_str()));
+  std::string content;
+  bool read_missing = vemo_read_file(name, content);
+  bool wrote = vemo_write_file(in_program.c_str(), "prog", 4, 0) == 1;
+  bool read_program = vemo_read_file(name, content);
+  SetCurrentDirectoryW(saved);
+  vemo_delete_file(in_program.c_str());
+  EXPECT_FALSE(read_missing);
+  ASSERT_TRUE(wrote);
+  EXPECT_TRUE(read_program);
+  EXPECT_EQ("prog", content);
+}
+
 TEST(CreateDirsForPath, CreatesEveryFolderButTheLastComponent) {
   TempDir dir("create-dirs");
   std::wstring absolute = create_dirs_for_path(dir.path() + "/one/two/leaf");

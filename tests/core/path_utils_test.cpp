@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include "core/program_relative.h"
 #include "core/text_convert.h"
 #include "test_support.h"
 
@@ -50,6 +51,23 @@ TEST(ToLongPath, Utf8FormAndMallocCopy) {
   ASSERT_NE(copy, nullptr);
   EXPECT_EQ(std::wstring(copy), L"\\\\?\\" + drive_path(248));
   free(copy);
+}
+
+TEST(RelativePath, OnlyAPathWithoutRootOrDriveIsInTheProgramFolder) {
+  const std::string program = get_program_dir();
+  const struct {
+    const char* path;
+    bool relative;
+  } cases[] = {
+      {"a.txt", true},         {"sub\\a.txt", true},   {"sub/a.txt", true},      {"..\\up", true},
+      {"a.txt:stream", true},  {"C:\\x", false},       {"C:x", false},           {"\\rooted", false},
+      {"/rooted", false},      {"\\\\server\\share\\x", false}, {"\\\\?\\C:\\x", false},
+      {"", false},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(c.relative, is_relative_path(c.path)) << c.path;
+    EXPECT_EQ(c.relative ? program + c.path : std::string(c.path), in_program_folder(c.path)) << c.path;
+  }
 }
 
 struct AppendCase {

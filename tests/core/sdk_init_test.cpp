@@ -1,5 +1,6 @@
 // SDK start-up on a host state, on the SDK-owned state, and the small
 // life-cycle exports around it.
+#include "core/path_utils.h"
 #include "core/sdk_context.h"
 #include "sdk/exports.h"
 
@@ -102,12 +103,30 @@ TEST(SdkLifeCycle, VersionAndMainThreadHandler) {
   EXPECT_EQ(nullptr, vemosdk_get_main_thread_handler());
 }
 
-// The SDK-owned state is process-wide: its whole story is one test.
+// The loader script in the program folder for one test, removed after it.
+class ProgramLoader {
+public:
+  ProgramLoader() : made_(_mkdir(folder().c_str()) == 0) {}
+  ~ProgramLoader() {
+    std::remove(path().c_str());
+    if (made_) _rmdir(folder().c_str());
+  }
+  ProgramLoader(const ProgramLoader&) = delete;
+  ProgramLoader& operator=(const ProgramLoader&) = delete;
+  bool write(const std::string& text) const { return vemo::test::write_file(path(), text); }
+
+private:
+  static std::string folder() { return get_program_dir() + "vemosdk_lua"; }
+  static std::string path() { return folder() + "\\vemosdk_loader.lua"; }
+  bool made_;
+};
+
+// The SDK-owned state is process-wide: its whole story is one test. The
+// current folder is another one, which never counts.
 TEST(SdkNativeInit, NeedsTheOwnedStateThenRunsTheLoaderScript) {
   vemo::test::TempDir dir("sdk_native_init");
-  ASSERT_EQ(0, _mkdir(dir.file("vemosdk_lua").c_str()));
-  ASSERT_TRUE(vemo::test::write_file(dir.file("vemosdk_lua\\vemosdk_loader.lua"),
-                                     "loader_ran = (loader_ran or 0) + 1\nloader_saw_sdk = type(_vemosdk)"));
+  ProgramLoader loader_file;
+  ASSERT_TRUE(loader_file.write("loader_ran = (loader_ran or 0) + 1\nloader_saw_sdk = type(_vemosdk)"));
   char previous[MAX_PATH];
   ASSERT_NE(nullptr, _getcwd(previous, sizeof previous));
   ASSERT_EQ(0, _chdir(dir.path().c_str()));
@@ -134,7 +153,7 @@ TEST(SdkNativeInit, NeedsTheOwnedStateThenRunsTheLoaderScript) {
   };
   for (const auto& [loader, expected] : failures) {
     SCOPED_TRACE(loader);
-    ASSERT_TRUE(vemo::test::write_file(dir.file("vemosdk_lua\\vemosdk_loader.lua"), loader));
+    ASSERT_TRUE(loader_file.write(loader));
     std::string printed = printed_by(dir, [&] { vemosdk_init_with_native(window, "1.0.9", nullptr); });
     EXPECT_NE(std::string::npos, printed.find(expected)) << printed;
     EXPECT_EQ(0, lua_gettop(L));

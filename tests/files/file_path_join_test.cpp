@@ -5,6 +5,7 @@
 #include <cstring>
 #include <string>
 
+#include "core/path_utils.h"
 #include "files/file_batch_item_path.h"
 #include "files/file_op_error.h"
 #include "files/file_path_join.h"
@@ -93,12 +94,45 @@ TEST(BatchItemPath, RefusesItemsThatLeaveTheBase) {
   }
 }
 
-TEST(BatchItemPath, WithoutABaseTheItemIsThePath) {
-  char out[kVemoPathBufferSize];
-  for (const char* item : {"C:\\x\\y", "..\\x", "rel\\a"}) {
-    OpResult result = join_batch_item(nullptr, item, out, sizeof out);
-    EXPECT_TRUE(result.success) << item;
-    EXPECT_STREQ(item, out);
+// Whatever the current folder is: a relative path is in the program folder.
+TEST(BatchItemPath, WithoutABaseTheItemIsThePathInTheProgramFolder) {
+  const struct {
+    const char* item;
+    std::string path;
+  } cases[] = {
+      {"C:\\x\\y", "C:\\x\\y"},
+      {"\\\\server\\share\\x", "\\\\server\\share\\x"},
+      {"\\\\?\\C:\\x", "\\\\?\\C:\\x"},
+      {"\\rooted\\a", "\\rooted\\a"},
+      {"..\\x", get_program_dir() + "..\\x"},
+      {"rel\\a", get_program_dir() + "rel\\a"},
+      {"rel/a", get_program_dir() + "rel/a"},
+      {"a.txt:stream", get_program_dir() + "a.txt:stream"},
+  };
+  for (const auto& c : cases) {
+    char out[kVemoPathBufferSize];
+    OpResult result = join_batch_item(nullptr, c.item, out, sizeof out);
+    EXPECT_TRUE(result.success) << c.item;
+    EXPECT_EQ(c.path, out);
+  }
+}
+
+TEST(BatchItemPath, ARelativeBaseIsInTheProgramFolderAndKeepsItsItemsInside) {
+  const std::string base = get_program_dir() + "rel-base";
+  const ItemCase cases[] = {
+      {"a.txt", 0},
+      {"sub\\a.txt", 0},
+      {"..\\x", kFileOpPathOutsideBase},
+      {"sub\\..\\..\\x", kFileOpPathOutsideBase},
+      {"C:\\x", kFileOpPathOutsideBase},
+  };
+  for (const ItemCase& c : cases) {
+    char out[kVemoPathBufferSize];
+    OpResult result = join_batch_item("rel-base", c.item, out, sizeof out);
+    EXPECT_EQ(c.code, result.code) << c.item;
+    if (c.code == 0) {
+      EXPECT_EQ(base + "\\" + c.item, out);
+    }
   }
 }
 

@@ -127,9 +127,11 @@ class ProgramFolder:
     def copy_in(self, source, relative):
         shutil.copy2(source, self.file(relative))
 
-    def start(self, program="launcher.exe", *args):
+    def start(self, program="launcher.exe", *args, cwd=None):
+        """Starts a program of the folder; its current folder is the program
+        folder unless cwd names another."""
         log_path = self.file("%s.%d.log" % (program, len(self.programs)))
-        started = Program([self.file(program)] + list(args), self.path, log_path)
+        started = Program([self.file(program)] + list(args), cwd or self.path, log_path)
         self.programs.append(started)
         return started
 
