@@ -12,6 +12,9 @@
 #include <string>
 #include <vector>
 
+#include "core/path_utils.h"
+#include "core/owners.h"
+#include "core/text_convert.h"
 #include "test_support.h"
 #include "vemosdk_fixture.h"
 
@@ -333,6 +336,74 @@ TEST_F(PatchFrontEnd, AFolderPatchAppliesItsManifestAndFailsOnlyWhatItMust) {
   ASSERT_EQ("", run("_vemosdk.vemosdk_patch_dir(645, " + quoted(dir_request(out.file("none.txt"), out.path())) + ")"));
   std::vector<Task> seen = tasks_until(645);
   for (const Task& t : seen) EXPECT_NE("#644", t.id) << t.json;
+}
+
+std::string full_path(const std::string& path) {
+  wchar_t buffer[MAX_PATH];
+  DWORD n = GetFullPathNameW(utf8_to_wstring(path).c_str(), MAX_PATH, buffer, nullptr);
+  return wstring_to_utf8(std::wstring(buffer, n));
+}
+
+// A program started from another folder: relative folders of both requests
+// are in the program folder, and the current folder gets nothing.
+TEST_F(PatchFrontEnd, RelativeFoldersAreInTheProgramFolderWhateverTheCurrentFolder) {
+  const std::vector<FixtureFile> files = fixture_files();
+  ASSERT_EQ(3u, files.size());
+  // The work folder as the program folder reaches it.
+  const std::string work = work_dir();
+  const std::string to_work = "..\\..\\" + work.substr(work.find_last_of('\\') + 1);
+  ASSERT_EQ(full_path(work), full_path(get_program_dir() + to_work));
+  const std::string fixtures_rel = to_work + "\\patch-fixtures";
+  TempDir out_files("patch-relative-files");
+  TempDir out_dir("patch-relative-dir");
+  TempDir elsewhere("patch-relative-cwd");
+  auto relative = [&](const TempDir& dir) { return to_work + dir.path().substr(work.size()); };
+
+  std::vector<std::string> names, patches, md5s;
+  for (const FixtureFile& f : files) {
+    names.push_back(f.name);
+    patches.push_back(f.patch);
+    md5s.push_back(f.md5);
+  }
+  const std::string files_text = "{\"options\":{\"oldDirPath\":" + json_text(fixtures_rel + "\\old") +
+                                 ",\"resPkgDirPath\":" + json_text(fixtures_rel + "\\respkg") +
+                                 ",\"patchDirPath\":" + json_text(fixtures_rel + "\\patches") +
+                                 ",\"newDirPath\":" + json_text(relative(out_files)) + "},\"oldFilePaths\":" +
+                                 json_array(names) + ",\"newFilePaths\":" + json_array(names) +
+                                 ",\"patchFilePaths\":" + json_array(patches) + ",\"newFileMd5Array\":" +
+                                 json_array(md5s) + "}";
+  const std::string dir_text = "{\"oldDirPath\":" + json_text(fixtures_rel + "\\old") + ",\"resPkgDirPath\":" +
+                               json_text(fixtures_rel + "\\respkg") + ",\"patchFilePath\":" +
+                               json_text(fixtures_rel + "\\patches\\manifest.txt") + ",\"newDirPath\":" +
+                               json_text(relative(out_dir)) + "}";
+
+  wchar_t saved[MAX_PATH] = {};
+  GetCurrentDirectoryW(MAX_PATH, saved);
+  // Deeper than the program folder, so that the ".." steps lead elsewhere from it.
+  const std::string current = elsewhere.file("one\\two");
+  ASSERT_TRUE(CreateDirectoryW(utf8_to_wstring(elsewhere.file("one")).c_str(), nullptr));
+  ASSERT_TRUE(CreateDirectoryW(utf8_to_wstring(current).c_str(), nullptr));
+  ASSERT_TRUE(SetCurrentDirectoryW(utf8_to_wstring(current).c_str()));
+  std::string files_answer = patch_files(650, files_text);
+  std::string dir_answer = patch_dir(651, dir_text);
+  SetCurrentDirectoryW(saved);
+
+  EXPECT_EQ(R"({"ret":0})", files_answer);
+  EXPECT_EQ(R"({"ret":0})", dir_answer);
+  for (const FixtureFile& f : files) {
+    const std::string expected = bytes_of(fixtures() + "\\expected\\" + backslashes(f.name));
+    EXPECT_TRUE(expected == bytes_of(out_files.file(backslashes(f.name)))) << f.name;
+    EXPECT_TRUE(expected == bytes_of(out_dir.file(backslashes(f.name)))) << f.name;
+  }
+  WIN32_FIND_DATAW entry;
+  vemo::UniqueFindHandle find(FindFirstFileW(utf8_to_wstring(current + "\\*").c_str(), &entry));
+  int entries = 0;
+  if (find) {
+    do {
+      if (std::wstring(entry.cFileName) != L"." && std::wstring(entry.cFileName) != L"..") ++entries;
+    } while (FindNextFileW(find.get(), &entry));
+  }
+  EXPECT_EQ(0, entries) << "the current folder got files";
 }
 
 }  // namespace
