@@ -67,7 +67,10 @@ class RelativePaths(unittest.TestCase):
                 archive.writestr("inner.txt", "inner")
             launcher = folder.start(cwd=self.cwd)
             launcher.wait_for(r"e2e-rel: done", timeout=90)
-            results = dict(re.findall(r"e2e-rel: (\S+) ?([^\r\n]*)", launcher.output()))
+            answered = re.findall(r"e2e-rel: (\S+) ?([^\r\n]*)", launcher.output())
+            results = dict(answered)
+            # One answer per step: none missing, none twice.
+            self.assertEqual(len(answered), len(results), [name for name, _ in answered])
             probe_window("vemosdk_launcher_class", NAME, post=WM_APP + 2)
             self.assertEqual(0, launcher.wait(60))
 
