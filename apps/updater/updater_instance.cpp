@@ -25,6 +25,7 @@ UpdaterInstanceCheck UpdaterInstanceMutex::acquire(const std::wstring& updater_n
   }
   // The previous updater is ending (it started us, or it merges before it
   // hands over): the name frees once its last handle closes.
+  std::printf("headless: previous updater still running, waiting for it to exit.\n");
   for (int round = 0; round < wait.rounds; ++round) {
     Sleep(wait.interval_ms);
     mutex_.reset(CreateMutexW(nullptr, FALSE, name.c_str()));

@@ -11,6 +11,7 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 WINDOW_CLASS = "vemosdk_updater_class"
 REFUSAL = "已经有一个启动器进程在运行了，不允许多开，本次程序直接退出"
 GAVE_UP = "headless: timeout waiting for previous updater to exit, give up this round."
+WAITING = "headless: previous updater still running, waiting for it to exit."
 ACQUIRED = "headless: previous updater exited, mutex acquired after wait."
 ENTRY_RAN = r"e2e: updater entry ran, merge ok true"
 
@@ -62,10 +63,7 @@ class UpdaterEndToEnd(unittest.TestCase):
             first = folder.start("updater.exe")
             first.wait_for(ENTRY_RAN)
             headless = folder.start("updater.exe", "headless_update=applying")
-            # Time to reach its wait under Wine (a start can take over a
-            # second), well inside its 5 s: quitting the first one earlier
-            # lets it start as the only updater, without waiting.
-            time.sleep(2.5)
+            headless.wait_for(WAITING)
             self.assertTrue(headless.running())
             self.assertEqual(0, quit_updater(folder, first))
             headless.wait_for(ACQUIRED)
