@@ -130,7 +130,7 @@ void DownloadTaskInfo::finishDownload(int status) {
 }
 
 void DownloadTaskInfo::finishChecked(int status, const std::string& streamed_md5) {
-  if (!checkFileValid(file_.path(), checksum_, expectSize_, streamed_md5)) {
+  if (!checkFileValid(file_.path(), checksum_, expectSize_, streamed_md5, file_.size())) {
     vemo_debug_printf("completionBlock download complete, check valid failed, return 7009001");
     status = kStatusCheckFailed;
   } else if (!dest_.empty()) {

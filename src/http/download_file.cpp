@@ -71,6 +71,12 @@ size_t DownloadFile::write(const void* data, size_t length) {
   return length;
 }
 
+int64_t DownloadFile::size() const {
+  LARGE_INTEGER length{};
+  if (!isOpen() || !GetFileSizeEx(handle_.get(), &length)) return -1;
+  return length.QuadPart;
+}
+
 bool DownloadFile::finishWrites() { return isOpen() && flush() && !failed_; }
 
 bool DownloadFile::flush() {

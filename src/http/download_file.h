@@ -55,6 +55,8 @@ public:
   // False when the file was open and its bytes could not all be written.
   bool close();
   bool isOpen() const { return static_cast<bool>(handle_); }
+  // The open file's length, or -1 when none is open or it cannot be read.
+  int64_t size() const;
   const std::wstring& path() const { return path_; }
 
 private:

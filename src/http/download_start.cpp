@@ -37,7 +37,7 @@ bool HttpManager::vmsdk_http_head_callback(std::shared_ptr<DownloadTaskInfo> tra
   if (shutting_down_) return false;
   if (!transfer->prepareHead(transferSettings())) return false;
   mark_task_downloading(transfer->taskId(), true);
-  download_thread_->push(std::move(transfer));
+  pushTransfer(std::move(transfer));
   return true;
 }
 
@@ -59,7 +59,7 @@ bool HttpManager::startTransfer(std::shared_ptr<DownloadTaskInfo> transfer) {
   }
   mark_task_downloading(transfer->taskId(), true);
   resetNetworkCheck();
-  download_thread_->push(std::move(transfer));
+  pushTransfer(std::move(transfer));
   return true;
 }
 

@@ -35,6 +35,7 @@ DownloadThread::~DownloadThread() {
 void DownloadThread::push(std::shared_ptr<BufferData> request) {
   std::lock_guard<std::mutex> hold(incoming_lock_);
   incoming_.push_back(std::move(request));
+  ++load_;
   if (multi_) curl_multi_wakeup(multi_.get());
 }
 
@@ -56,6 +57,7 @@ void DownloadThread::addWaiting() {
       std::snprintf(request->errorText, sizeof request->errorText, "curl_multi_add_handle: %s",
                     curl_multi_strerror(added));
       request->complete(CURLE_FAILED_INIT);
+      --load_;
       continue;
     }
     active_.emplace(easy, std::move(request));
@@ -74,6 +76,7 @@ void DownloadThread::completeFinished() {
     std::shared_ptr<BufferData> request = std::move(found->second);
     active_.erase(found);
     request->complete(result);
+    --load_;
   }
 }
 
@@ -90,6 +93,7 @@ void DownloadThread::restartContext(CURLMcode error) {
     std::snprintf(entry.second->errorText, sizeof entry.second->errorText, "transfer dropped: %s",
                   curl_multi_strerror(error));
     entry.second->complete(CURLE_RECV_ERROR);
+    --load_;
   }
 }
 

@@ -1,8 +1,8 @@
 #pragma once
-// The one thread that runs every transfer, around one libcurl multi handle.
-// Any thread hands a ready request over with push(); the download thread adds
-// it, drives it, and calls its completion once it is over (which runs on the
-// download thread and may push new requests).
+// A thread that runs transfers around one libcurl multi handle. Any thread
+// hands a ready request over with push(); the download thread adds it, drives
+// it, and calls its completion once it is over (which runs on the download
+// thread and may push new requests).
 #include <curl/curl.h>
 
 #include <atomic>
@@ -27,6 +27,8 @@ public:
   void push(std::shared_ptr<BufferData> request);
   // Makes the thread look at its transfers now (a held one may go on).
   void wake();
+  // Requests pushed and not completed yet.
+  size_t load() const { return load_; }
 
 private:
   void vmsdk_http_multi_loop();
@@ -37,6 +39,7 @@ private:
   void restartContext(CURLMcode error);
 
   std::atomic<bool> running_{true};
+  std::atomic<size_t> load_{0};
   std::mutex incoming_lock_;  // guards incoming_ and the multi_ pointer for wake-ups
   std::vector<std::shared_ptr<BufferData>> incoming_;
   vemo::CurlMulti multi_;

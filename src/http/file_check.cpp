@@ -18,11 +18,17 @@ namespace {
 
 bool replace_file(const std::wstring& destination, const std::wstring& path, DWORD& error) {
   error = 0;
+  const DWORD flags = MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH;
+  // The folder is there for all but the first file of a folder: its missing
+  // parts are made only when the move finds no path.
+  if (MoveFileExW(path.c_str(), destination.c_str(), flags)) return true;
+  error = GetLastError();
+  if (error != ERROR_PATH_NOT_FOUND) return false;
   if (!vemo_make_parent_dirs_w(destination.c_str())) {
     error = GetLastError();
     return false;
   }
-  if (MoveFileExW(path.c_str(), destination.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
+  if (MoveFileExW(path.c_str(), destination.c_str(), flags)) return true;
   error = GetLastError();
   return false;
 }
@@ -30,7 +36,7 @@ bool replace_file(const std::wstring& destination, const std::wstring& path, DWO
 }  // namespace
 
 bool checkFileValid(const std::wstring& path, const std::string& expected_md5, int64_t expected_size,
-                    const std::string& known_md5) {
+                    const std::string& known_md5, int64_t known_size) {
   std::string md5 = known_md5;
   if (!expected_md5.empty() && md5.empty()) {
     vemo::MallocPtr<char> digest(vemo_file_md5_hex(path.c_str(), 32));
@@ -41,7 +47,7 @@ bool checkFileValid(const std::wstring& path, const std::string& expected_md5, i
     }
     md5 = digest.get();
   }
-  int64_t size = vemo_file_length_w(path.c_str());
+  int64_t size = known_size >= 0 ? known_size : vemo_file_length_w(path.c_str());
   bool md5_ok = expected_md5.empty() || iequals(md5, expected_md5);
   bool size_ok = expected_size <= 0 || size == expected_size;
   vemo_debug_printf("checkFileValid  result >>  path:%s, md5:%s, expect_md5:%s, size:%lld, expect_size:%lld, result:%d",

@@ -35,7 +35,7 @@ HttpManager::HttpManager(VemoSDKHttp::HttpEventSink& sink)
   vemo_debug_printf("HttpManager() Constructor");
   curl_global_init(CURL_GLOBAL_ALL);
   check_workers_ = std::make_unique<VemoSDKHttp::WorkerThreads>(kCheckThreads);
-  download_thread_ = std::make_unique<VemoSDKHttp::DownloadThread>();
+  download_threads_.push_back(std::make_unique<VemoSDKHttp::DownloadThread>());
 }
 
 HttpManager::~HttpManager() {
@@ -47,12 +47,12 @@ HttpManager::~HttpManager() {
     std::unique_lock<std::mutex> hold(pool_jobs_lock_);
     pool_jobs_done_.wait(hold, [this] { return pool_jobs_ == 0; });
   }
-  std::unique_ptr<VemoSDKHttp::DownloadThread> transfers;
+  std::vector<std::unique_ptr<VemoSDKHttp::DownloadThread>> transfers;
   {
     std::lock_guard<std::mutex> hold(download_thread_lock_);
-    transfers = std::move(download_thread_);
+    transfers.swap(download_threads_);
   }
-  transfers.reset();
+  transfers.clear();
   check_workers_.reset();
   curl_global_cleanup();
 }
@@ -269,7 +269,20 @@ void HttpManager::resetNetworkCheck() {
 
 void HttpManager::wakeTransfers() {
   std::lock_guard<std::mutex> hold(download_thread_lock_);
-  if (download_thread_) download_thread_->wake();
+  for (auto& thread : download_threads_) thread->wake();
+}
+
+void HttpManager::pushTransfer(std::shared_ptr<VemoSDKHttp::BufferData> request) {
+  std::lock_guard<std::mutex> hold(download_thread_lock_);
+  if (download_threads_.empty()) return;  // shut down: nothing runs any more
+  VemoSDKHttp::DownloadThread* lightest = nullptr;
+  for (auto& thread : download_threads_)
+    if (!lightest || thread->load() < lightest->load()) lightest = thread.get();
+  if (lightest->load() >= kTransfersPerThread && download_threads_.size() < kTransferThreads) {
+    download_threads_.push_back(std::make_unique<VemoSDKHttp::DownloadThread>());
+    lightest = download_threads_.back().get();
+  }
+  lightest->push(std::move(request));
 }
 
 void HttpManager::runOnPool(std::function<void()> job) {

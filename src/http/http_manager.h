@@ -19,6 +19,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_set>
+#include <vector>
 
 #include "core/owners.h"
 #include "http/buffer_data.h"
@@ -187,6 +188,13 @@ private:
 
   // Stopped in this order by the destructor: transfers first, then checks.
   std::unique_ptr<VemoSDKHttp::WorkerThreads> check_workers_;
-  std::mutex download_thread_lock_;  // guards the pointer for wakeTransfers
-  std::unique_ptr<VemoSDKHttp::DownloadThread> download_thread_;
+  // Transfers run on a few threads, each around its own multi handle: every
+  // receive and every write is a system call, and on one thread those of ten
+  // small downloads queue behind each other. A thread is added only when the
+  // ones there each carry kTransfersPerThread transfers.
+  static constexpr size_t kTransferThreads = 4;
+  static constexpr size_t kTransfersPerThread = 2;
+  void pushTransfer(std::shared_ptr<VemoSDKHttp::BufferData> request);
+  std::mutex download_thread_lock_;  // guards the threads for pushes and wakes
+  std::vector<std::unique_ptr<VemoSDKHttp::DownloadThread>> download_threads_;
 };

@@ -44,7 +44,7 @@ void HttpManager::httpGet(int64_t callback_id, const std::string& url, CurlSlist
   curl_easy_setopt(easy, CURLOPT_HTTP_CONTENT_DECODING, 1L);
   curl_easy_setopt(easy, CURLOPT_TIMEOUT_MS, static_cast<long>(request_timeout_ms_));
   curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(connect_timeout_ms_));
-  download_thread_->push(std::move(request));
+  pushTransfer(std::move(request));
 }
 
 void HttpManager::httpPost(int64_t callback_id, const std::string& url, std::string_view body, CurlSlist headers,
@@ -79,7 +79,7 @@ void HttpManager::httpPost(int64_t callback_id, const std::string& url, std::str
     curl_easy_setopt(easy, CURLOPT_HEADERDATA, request.get());
     curl_easy_setopt(easy, CURLOPT_TIMEOUT_MS, static_cast<long>(request_timeout_ms_));
   }
-  download_thread_->push(std::move(request));
+  pushTransfer(std::move(request));
 }
 
 int HttpManager::uploadFileSync(const std::string& url, const std::string& path, std::string& response) {
@@ -117,7 +117,7 @@ void HttpManager::uploadAsync(const std::string& url, const std::string& file_na
   CURL* easy = request->easy.get();
   curl_easy_setopt(easy, CURLOPT_HTTPHEADER, request->sentHeaders.get());
   curl_easy_setopt(easy, CURLOPT_MIMEPOST, request->form.get());
-  download_thread_->push(std::move(request));
+  pushTransfer(std::move(request));
 }
 
 // The URL and the answer collected into the record, found again by the
