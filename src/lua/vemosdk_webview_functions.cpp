@@ -3,12 +3,12 @@
 #include "core/debug_log.h"
 #include "core/json_utils.h"
 #include "core/text_convert.h"
-#include "webview/main_window_page.h"
 #include "webview/webview_event_dispatcher.h"
 #include "webview/webview_json.h"
 #include "webview/webview_runtime_discovery.h"
 #include "webview/window_work.h"
 #include "webview/windows/floater_actions.h"
+#include "webview/windows/vemo_browser_opener.h"
 
 #include <windows.h>
 
@@ -18,6 +18,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <string>
 
 namespace VemoSDK::LuaWebView {
@@ -65,7 +66,7 @@ int webviewOpen(lua_State* L) {
     openInSystemBrowser(url);
     return 0;
   }
-  runWindowWork([url, injection, options] { MainWindowPage::instance().open(url, injection, options); });
+  VemoBrowserOpener::forRequest(parsed.get()).open(url, injection, options);
   return 0;
 }
 
@@ -77,19 +78,13 @@ int sysinfoOpenUrl(lua_State* L) {
 
 int webviewCallJs(lua_State* L) {
   std::string script = luaL_checkstring(L, 1);
-  bool taken = MainWindowPage::instance().isOpened() && !script.empty();
-  if (taken) runWindowWork([script] {
-      if (VemoWebView* host = MainWindowPage::instance().host()) host->executeScript(script, nullptr);
-    });
-  lua_pushboolean(L, taken);
+  lua_pushboolean(L, VemoBrowserOpener::browserOpener().callJs(script));
   return 1;
 }
 
 int webviewLoadUrl(lua_State* L) {
   std::string url = luaL_checkstring(L, 1);
-  runWindowWork([url] {
-    if (VemoWebView* host = MainWindowPage::instance().host()) host->loadUrl(url);
-  });
+  VemoBrowserOpener::browserOpener().loadUrl(url);
   return 0;
 }
 
@@ -98,37 +93,46 @@ int webviewOperator(lua_State* L) {
   const char* text = luaL_checklstring(L, 1, &length);
   vemo::JsonPtr request(cJSON_ParseWithLength(text, length));
   const char* type = json_get_string(request.get(), "type");
+  if (!type) {
+    lua_pushboolean(L, false);
+    return 1;
+  }
+  std::string operation = type;
+  const cJSON* data = cJSON_GetObjectItemCaseSensitive(request.get(), "data");
+  VemoBrowserOpener& opener = VemoBrowserOpener::forRequest(data);
   bool answer = false;
-  if (type) {
-    std::string operation = type;
-    const cJSON* data = cJSON_GetObjectItemCaseSensitive(request.get(), "data");
-    if (operation == "is_opened") {
-      answer = MainWindowPage::instance().isOpened();
-    } else if (operation == "close") {
-      runWindowWork([] { MainWindowPage::instance().close(); });
-      answer = true;
-    } else if (operation == "prepare") {
-      answer = true;
-    } else if (operation == "call_js") {
-      const char* script = json_get_string(data, "js_str");
-      answer = script && *script;
-      std::string copy = answer ? script : "";
-      if (answer) runWindowWork([copy] {
-          if (VemoWebView* host = MainWindowPage::instance().host()) host->executeScript(copy, nullptr);
-        });
-    }
+  if (operation == "show") {
+    answer = opener.show(data);
+  } else if (operation == "hide") {
+    answer = opener.hide(data);
+  } else if (operation == "remove_hide_cache") {
+    std::unique_ptr<VemoWebViewWindow> window = opener.takeWindow(json_get_string(data, "webview_id"));
+    answer = window != nullptr;
+    VemoBrowserOpener::discard(std::move(window));
+  } else if (operation == "prepare") {
+    opener.prepare(data);
+    answer = true;
+  } else if (operation == "is_opened") {
+    answer = opener.isOpened();
+  } else if (operation == "close") {
+    opener.close();
+    answer = true;
+  } else if (operation == "call_js") {
+    const char* script = json_get_string(data, "js_str");
+    answer = script && *script;
+    if (answer) opener.callJs(script);
   }
   lua_pushboolean(L, answer);
   return 1;
 }
 
 int webviewClose(lua_State*) {
-  runWindowWork([] { MainWindowPage::instance().close(); });
+  VemoBrowserOpener::browserOpener().close();
   return 0;
 }
 
 int webviewIsOpened(lua_State* L) {
-  lua_pushboolean(L, MainWindowPage::instance().isOpened());
+  lua_pushboolean(L, VemoBrowserOpener::browserOpener().isOpened());
   return 1;
 }
 

@@ -86,6 +86,7 @@ std::vector<VemoWebViewWindow*> VemoWebViewWindow::windowsOn(HWND parent) {
 HHOOK VemoWebViewWindow::mouseHook() { return webViewWindows().mouseHook.get(); }
 
 void VemoWebViewWindow::onWebViewCreated(bool ok) {
+  vemo_debug_printf("wv===>page created: %s\n", ok ? "ok" : "failed");
   if (ok) {
     loadState = kWindowWebViewCreated;
   } else {
