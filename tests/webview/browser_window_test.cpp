@@ -7,6 +7,7 @@
 #include "core/lua_task_queue.h"
 #include "lua/vemosdk_module.h"
 #include "lua_values.h"
+#include "screen_picture.h"
 #include "test_support.h"
 #include "webview/webview_event_dispatcher.h"
 #include "webview/webview_json.h"
@@ -67,6 +68,9 @@ TEST_F(BrowserWindowTest, AModalBrowserCoversItsParentAtItsMinimumSizeWithTheLoa
   ASSERT_TRUE(browser.loading());
   EXPECT_TRUE(browser.loading()->running());
   EXPECT_TRUE(IsWindowVisible(browser.loading()->window()));
+  // Give the overlay's animation a few frames before the picture.
+  pumpUntil([] { return false; }, 1);
+  EXPECT_TRUE(vemo::test::save_screen_picture(rect, "browser_loading.png"));
 }
 
 TEST_F(BrowserWindowTest, EveryRoadClosesOnceReportsOnceAndDeletesOnce) {
