@@ -1,4 +1,5 @@
 #include "webview/windows/vemo_browser.h"
+#include "webview/windows/window_class.h"
 
 #include "core/debug_log.h"
 #include "core/text_convert.h"
@@ -26,21 +27,6 @@ std::map<HWND, VemoBrowser*>& browsers() {
 const char* textParam(const WebViewSettingsMap& params, const char* key) {
   auto found = params.find(key);
   return found == params.end() ? nullptr : static_cast<const char*>(found->second);
-}
-
-bool registerBrowserClass(WNDPROC procedure) {
-  static bool registered = false;
-  if (registered) return true;
-  WNDCLASSEXW windowClass = {};
-  windowClass.cbSize = sizeof windowClass;
-  windowClass.style = CS_HREDRAW | CS_VREDRAW;
-  windowClass.lpfnWndProc = procedure;
-  windowClass.hInstance = GetModuleHandleW(nullptr);
-  windowClass.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_WAIT));
-  windowClass.hIconSm = LoadIconW(nullptr, reinterpret_cast<LPCWSTR>(IDI_APPLICATION));
-  windowClass.lpszClassName = kBrowserClass;
-  registered = RegisterClassExW(&windowClass) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
-  return registered;
 }
 
 int clampEdge(int edge, int screenExtent) { return std::clamp(edge, 0, std::max(0, screenExtent - 100)); }
@@ -75,7 +61,7 @@ RECT VemoBrowser::rectFor(HWND parent) const {
 }
 
 HWND VemoBrowser::createWindow() {
-  if (!registerBrowserClass(windowProc)) {
+  if (!registerWebViewWindowClass(kBrowserClass, windowProc, IDC_WAIT, true)) {
     MessageBoxA(nullptr, "Call to RegisterClassEx failed!", kFatalCaption, 0);
     return nullptr;
   }

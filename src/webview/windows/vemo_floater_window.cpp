@@ -2,6 +2,7 @@
 // share, the drag gesture and the click that a press without a drag hands
 // on to the page beneath the drag area.
 #include "webview/windows/vemo_floater.h"
+#include "webview/windows/window_class.h"
 
 #include "core/debug_log.h"
 #include "core/owners.h"
@@ -30,20 +31,6 @@ WNDPROC& staticProcedure() {
   return procedure;
 }
 
-bool registerFloaterClass(WNDPROC procedure) {
-  static bool registered = false;
-  if (registered) return true;
-  WNDCLASSEXW windowClass = {};
-  windowClass.cbSize = sizeof windowClass;
-  windowClass.style = CS_HREDRAW | CS_VREDRAW;
-  windowClass.lpfnWndProc = procedure;
-  windowClass.hInstance = GetModuleHandleW(nullptr);
-  windowClass.hIconSm = LoadIconW(nullptr, IDI_APPLICATION);
-  windowClass.lpszClassName = kFloaterClass;
-  registered = RegisterClassExW(&windowClass) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
-  return registered;
-}
-
 POINT pointOf(LPARAM lparam) { return POINT{GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam)}; }
 
 }  // namespace
@@ -56,7 +43,7 @@ VemoFloater* VemoFloater::fromWindow(HWND window) {
 void VemoFloater::forgetWindow(HWND window) { floaterHandles().erase(window); }
 
 HWND VemoFloater::createWindow() {
-  if (!registerFloaterClass(&VemoFloater::windowProc)) return nullptr;
+  if (!registerWebViewWindowClass(kFloaterClass, &VemoFloater::windowProc, nullptr, true)) return nullptr;
   DWORD extendedStyle = WS_EX_APPWINDOW;
   if (!is_windows7()) extendedStyle |= WS_EX_COMPOSITED | WS_EX_TRANSPARENT;
   HWND window = CreateWindowExW(extendedStyle, kFloaterClass, L"", kFloaterStyle, x, y, width, height, parentWnd,

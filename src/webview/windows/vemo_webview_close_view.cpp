@@ -1,4 +1,5 @@
 #include "webview/windows/vemo_webview_close_view.h"
+#include "webview/windows/window_class.h"
 
 #include "core/debug_log.h"
 #include "webview/windows/close_glyph.h"
@@ -18,25 +19,11 @@ std::map<HWND, VemoWebViewCloseView*>& closeViews() {
   return map;
 }
 
-bool registerCloseViewClass(WNDPROC procedure) {
-  static bool registered = false;
-  if (registered) return true;
-  WNDCLASSEXW windowClass = {};
-  windowClass.cbSize = sizeof windowClass;
-  windowClass.style = CS_HREDRAW | CS_VREDRAW;
-  windowClass.lpfnWndProc = procedure;
-  windowClass.hInstance = GetModuleHandleW(nullptr);
-  windowClass.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-  windowClass.lpszClassName = kCloseViewClass;
-  registered = RegisterClassExW(&windowClass) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
-  return registered;
-}
-
 }  // namespace
 
 VemoWebViewCloseView::VemoWebViewCloseView(HWND owner, const RECT& rect, std::function<void()> onClick)
     : owner_(owner), rect_(rect), onClick_(std::move(onClick)) {
-  if (!registerCloseViewClass(windowProc)) {
+  if (!registerWebViewWindowClass(kCloseViewClass, windowProc, IDC_ARROW, false)) {
     vemo_debug_print("wv===>close button class not registered");
     return;
   }
