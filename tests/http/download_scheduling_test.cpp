@@ -17,6 +17,17 @@ protected:
   DownloadSchedulingTest() : DownloadFixture("sched") {}
 };
 
+// Waits until the server has seen a request whose path holds `part`: the
+// running download has really begun before a test reorders the queue.
+bool serverSaw(const std::string& group, const std::string& part) {
+  for (int tries = 0; tries < 500; ++tries) {
+    for (const RecordedRequest& request : recorded_requests(server_stats(group).get()))
+      if (request.path.find(part) != std::string::npos) return true;
+    Sleep(10);
+  }
+  return false;
+}
+
 TEST_F(DownloadSchedulingTest, TheServerSeesNoMoreDownloadsAtOnceThanAllowed) {
   const std::string bytes = test_bytes(64 * 1024, 21);
   struct Case {
@@ -77,6 +88,7 @@ TEST_F(DownloadSchedulingTest, RaisingAPriorityMovesAWaitingItemForward) {
     manager->submitDownload(i + 1, url + "&delay=300&n=" + std::to_string(i), {},
                             download_params("r" + std::to_string(i), dir.file("r" + std::to_string(i))));
   manager->vmsdk_check_submit_download_to_max_count();  // r0 runs, r1..r3 wait
+  ASSERT_TRUE(serverSaw(served.group(), "&n=0"));
   vemo::JsonPtr priorities(cJSON_Parse(R"({"r3": 5, "r0": 9, "nobody": 1})"));
   manager->vmsdk_update_download_priority(priorities.get());
   ASSERT_TRUE(sink.waitForResults(4));
@@ -109,6 +121,7 @@ TEST_F(DownloadSchedulingTest, AnyNumberGivenAsAPriorityIsAppliedInRange) {
       case_manager.submitDownload(id * 10 + i, url + tag + "&delay=200&n=" + names[i], {},
                                   download_params(names[i], dir.file(std::to_string(id) + names[i])));
     case_manager.vmsdk_check_submit_download_to_max_count();  // "first" runs, the others wait
+    ASSERT_TRUE(serverSaw(served.group(), tag + "&delay=200&n=first")) << c.priority;
     vemo::JsonPtr priorities(cJSON_Parse((std::string(R"({"third": )") + c.priority + "}").c_str()));
     case_manager.vmsdk_update_download_priority_in_thread(priorities.get());
     ASSERT_TRUE(case_sink.waitForResults(3)) << c.priority;
