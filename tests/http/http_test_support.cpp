@@ -1,5 +1,7 @@
 #include "http_test_support.h"
 
+#include "core/text_convert.h"
+
 #include <windows.h>
 #include <bcrypt.h>
 
@@ -11,13 +13,6 @@
 
 namespace vemo::test {
 namespace {
-
-std::wstring widen(const std::string& text) {
-  int n = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-  std::wstring out(static_cast<size_t>(n), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n);
-  return out;
-}
 
 vemo::JsonPtr parse(const std::string& json) { return vemo::JsonPtr(cJSON_Parse(json.c_str())); }
 
@@ -113,14 +108,14 @@ ServedFolder::ServedFolder(const std::string& name) {
   group_ = name + "-" + std::to_string(GetCurrentProcessId());
   folder_ = http_root() + "\\" + group_;
   url_base_ = http_base_url() + "/" + group_ + "/";
-  CreateDirectoryW(widen(http_root()).c_str(), nullptr);
-  CreateDirectoryW(widen(folder_).c_str(), nullptr);
+  CreateDirectoryW(utf8_to_wstring(http_root()).c_str(), nullptr);
+  CreateDirectoryW(utf8_to_wstring(folder_).c_str(), nullptr);
   reset_server_stats(group_);
 }
 
 ServedFolder::~ServedFolder() {
-  for (const std::string& file : files_) DeleteFileW(widen(folder_ + "\\" + file).c_str());
-  RemoveDirectoryW(widen(folder_).c_str());
+  for (const std::string& file : files_) DeleteFileW(utf8_to_wstring(folder_ + "\\" + file).c_str());
+  RemoveDirectoryW(utf8_to_wstring(folder_).c_str());
 }
 
 std::string ServedFolder::add(const std::string& name, const std::string& bytes) {
@@ -145,11 +140,11 @@ std::string test_bytes(size_t size, uint32_t seed) {
 
 std::string reference_md5(const std::string& bytes) { return windows_digest_hex(BCRYPT_MD5_ALGORITHM, bytes); }
 
-bool file_exists(const std::string& path) { return GetFileAttributesW(widen(path).c_str()) != INVALID_FILE_ATTRIBUTES; }
+bool file_exists(const std::string& path) { return GetFileAttributesW(utf8_to_wstring(path).c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 int64_t file_size(const std::string& path) {
   WIN32_FILE_ATTRIBUTE_DATA data;
-  if (!GetFileAttributesExW(widen(path).c_str(), GetFileExInfoStandard, &data)) return -1;
+  if (!GetFileAttributesExW(utf8_to_wstring(path).c_str(), GetFileExInfoStandard, &data)) return -1;
   return (static_cast<int64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
 }
 

@@ -1,5 +1,7 @@
 #include "screen_picture.h"
 
+#include "core/text_convert.h"
+
 #include "test_support.h"
 
 #include <objidl.h>
@@ -9,13 +11,6 @@
 
 namespace vemo::test {
 namespace {
-
-std::wstring widen(const std::string& text) {
-  int n = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-  std::wstring out(static_cast<size_t>(n), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n);
-  return out;
-}
 
 bool savePng(HBITMAP bitmap, const std::wstring& path) {
   Gdiplus::GdiplusStartupInput input;
@@ -41,7 +36,7 @@ bool savePng(HBITMAP bitmap, const std::wstring& path) {
 
 bool save_screen_picture(const RECT& area, const std::string& name) {
   std::string folder = work_dir() + "\\screenshots";
-  CreateDirectoryW(widen(folder).c_str(), nullptr);
+  CreateDirectoryW(utf8_to_wstring(folder).c_str(), nullptr);
   int width = area.right - area.left, height = area.bottom - area.top;
   HDC screen = GetDC(nullptr);
   HDC memory = CreateCompatibleDC(screen);
@@ -49,7 +44,7 @@ bool save_screen_picture(const RECT& area, const std::string& name) {
   HGDIOBJ old = SelectObject(memory, bitmap);
   BitBlt(memory, 0, 0, width, height, screen, area.left, area.top, SRCCOPY);
   SelectObject(memory, old);
-  bool saved = savePng(bitmap, widen(folder + "\\" + name));
+  bool saved = savePng(bitmap, utf8_to_wstring(folder + "\\" + name));
   DeleteObject(bitmap);
   DeleteDC(memory);
   ReleaseDC(nullptr, screen);

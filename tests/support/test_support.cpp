@@ -1,5 +1,7 @@
 #include "test_support.h"
 
+#include "core/text_convert.h"
+
 #include <windows.h>
 #include <bcrypt.h>
 
@@ -14,14 +16,6 @@
 
 namespace vemo::test {
 namespace {
-
-std::wstring widen(const std::string& text) {
-  if (text.empty()) return {};
-  int n = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-  std::wstring out(static_cast<size_t>(n), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n);
-  return out;
-}
 
 std::string unix_to_windows(const std::string& unix_path) {
   std::string out = "Z:" + unix_path;
@@ -63,8 +57,8 @@ std::string test_bin_dir() { return unix_to_windows(VEMO_TEST_BIN_DIR); }
 std::string browser_runtime_dir() { return unix_to_windows(VEMO_BROWSER_RUNTIME_DIR); }
 
 bool copy_browser_runtime(const std::string& folder) {
-  std::wstring from = widen(browser_runtime_dir());
-  std::wstring to = widen(folder);
+  std::wstring from = utf8_to_wstring(browser_runtime_dir());
+  std::wstring to = utf8_to_wstring(folder);
   WIN32_FIND_DATAW entry;
   HANDLE find = FindFirstFileW((from + L"\\*").c_str(), &entry);
   if (find == INVALID_HANDLE_VALUE) return false;
@@ -79,24 +73,24 @@ bool copy_browser_runtime(const std::string& folder) {
 
 TempDir::TempDir(const std::string& name) {
   path_ = work_dir() + "\\tmp-" + name + "-" + std::to_string(GetCurrentProcessId());
-  remove_tree(widen(path_));
-  CreateDirectoryW(widen(work_dir()).c_str(), nullptr);
-  CreateDirectoryW(widen(path_).c_str(), nullptr);
+  remove_tree(utf8_to_wstring(path_));
+  CreateDirectoryW(utf8_to_wstring(work_dir()).c_str(), nullptr);
+  CreateDirectoryW(utf8_to_wstring(path_).c_str(), nullptr);
 }
 
-TempDir::~TempDir() { remove_tree(widen(path_)); }
+TempDir::~TempDir() { remove_tree(utf8_to_wstring(path_)); }
 
 std::string TempDir::file(const std::string& relative) const { return path_ + "\\" + relative; }
 
 bool write_file(const std::string& path, const std::string& bytes) {
-  std::ofstream out(std::filesystem::path(widen(path)), std::ios::binary | std::ios::trunc);
+  std::ofstream out(std::filesystem::path(utf8_to_wstring(path)), std::ios::binary | std::ios::trunc);
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
   out.close();
   return !out.fail();
 }
 
 bool read_file(const std::string& path, std::string& bytes) {
-  std::ifstream in(std::filesystem::path(widen(path)), std::ios::binary);
+  std::ifstream in(std::filesystem::path(utf8_to_wstring(path)), std::ios::binary);
   if (!in) return false;
   std::ostringstream buffer;
   buffer << in.rdbuf();
@@ -108,7 +102,7 @@ namespace {
 
 // The port file holds the HTTP port, the server's process id and the HTTPS port.
 int port_file_number(int position) {
-  std::ifstream in(std::filesystem::path(widen(unix_to_windows(VEMO_HTTP_PORT_FILE))));
+  std::ifstream in(std::filesystem::path(utf8_to_wstring(unix_to_windows(VEMO_HTTP_PORT_FILE))));
   int number = 0;
   for (int i = 0; i <= position && in; ++i) in >> number;
   return in ? number : 0;
