@@ -110,7 +110,8 @@ int webviewOperator(lua_State* L) {
     answer = window != nullptr;
     VemoBrowserOpener::discard(std::move(window));
   } else if (operation == "prepare") {
-    opener.prepare(data);
+    // Only the community opener opens browsers, so it keeps the prepared one.
+    VemoBrowserOpener::communityOpener().prepare(data);
     answer = true;
   } else if (operation == "is_opened") {
     answer = opener.isOpened();

@@ -31,15 +31,25 @@ VemoWebView::VemoWebView(HWND parent, const std::string& url, int left, int top,
   bounds_ = RECT{left, top, right, bottom};
   const wchar_t* runtime = webViewSetting<wchar_t>(settings, "webview_path");
   runtimeFolder_ = runtime && *runtime ? runtime : WebViewRuntimeDiscovery::folder();
-  const wchar_t* agent = webViewSetting<wchar_t>(settings, "user_agent");
-  if (agent && *agent) userAgent_ = agent;
   userDataFolders_ = std::make_unique<WebViewUserDataFolder>(runtimeFolder_);
   filesEnvFolder_ = userDataFolders_->folder() + L"files_env\\";
   vemo_debug_printf("wv===>user data folder: %s\n", wstring_to_utf8(userDataFolders_->folder()).c_str());
+  readPageSettings(settings);
+  attach(parent, prepare);
+}
+
+void VemoWebView::readPageSettings(const WebViewSettingsMap& settings) {
+  const wchar_t* agent = webViewSetting<wchar_t>(settings, "user_agent");
+  if (agent && *agent) userAgent_ = agent;
   const char* injection = webViewSetting<char>(settings, "injection");
   const char* options = webViewSetting<char>(settings, "options");
   pageData_ = std::make_unique<WebViewPageData>(injection ? injection : "{}", options ? options : "{}");
-  attach(parent, prepare);
+}
+
+void VemoWebView::adopt(const std::string& url, const WebViewSettingsMap& settings) {
+  currentUrl_ = url;
+  readPageSettings(settings);
+  initWebView();
 }
 
 VemoWebView::~VemoWebView() {
@@ -227,12 +237,13 @@ void VemoWebView::registerHandlers() {
     if (VemoWebView* host = live(serial, "NewWindowRequested"))
       if (host->webview_) host->webview_->navigate(args.uri);
   }));
-  if (pageData_->options().showTitle) {
-    tokens_.push_back(webview_->addDocumentTitleChanged([serial](const std::string& title) {
-      if (VemoWebView* host = live(serial, "DocumentTitleChanged"))
-        SetWindowTextW(host->parentWnd_, utf8_to_wstring(title).c_str());
-    }));
-  }
+  // Always there, asked on each change: an adopted host gets the page
+  // options after its handlers.
+  tokens_.push_back(webview_->addDocumentTitleChanged([serial](const std::string& title) {
+    VemoWebView* host = live(serial, "DocumentTitleChanged");
+    if (host && host->pageData_->options().showTitle)
+      SetWindowTextW(host->parentWnd_, utf8_to_wstring(title).c_str());
+  }));
   tokens_.push_back(webview_->addNavigationStarting([serial](WebEngine::NavigationStartingArgs& args) {
     if (VemoWebView* host = live(serial, "NavigationStarting")) host->onPageStart(args.uri);
   }));

@@ -63,6 +63,11 @@ public:
   virtual cJSON* handleJsCall(const std::string& id, const std::string& name, const cJSON* args);
 
   void attach(HWND parent, bool prepare);
+  // Takes a host made ahead of use (prepare) into use for a page: its
+  // settings (as the constructor reads them), then
+  // initWebView, which keeps the prepared page for a file page.
+  void adopt(const std::string& url, const WebViewSettingsMap& settings);
+  void setListener(VemoWebViewListener* listener) { listener_ = listener; }
   // Creates the page, or takes over a prepared one for a file page.
   void initWebView();
   void loadUrl(const std::string& url);
@@ -97,6 +102,7 @@ private:
   void onController(HRESULT result, std::shared_ptr<WebEngine::Controller> controller, bool preparing);
   void takeController(std::shared_ptr<WebEngine::Controller> controller);
   void dropController();  // handlers off, then the controller closed
+  void readPageSettings(const WebViewSettingsMap& settings);
   void applySettings();
   void registerHandlers();
   void reportCreated(bool ok, int64_t code, const char* message);

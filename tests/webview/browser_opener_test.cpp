@@ -1,13 +1,17 @@
 // The openers on the real browser: the one rule that picks an opener, the
 // hide cache (a second hide under a kept id closes the window not kept),
-// and a window that closes itself leaving its opener without deleting
-// anything twice.
+// a window that closes itself leaving its opener without deleting
+// anything twice, and a browser prepared ahead that the next file page
+// takes over.
 #include "webview/windows/vemo_browser_opener.h"
 
+#include "core/lua_task_queue.h"
 #include "core/sdk_runtime.h"
+#include "core/text_convert.h"
 #include "lua/vemosdk_module.h"
 #include "lua_values.h"
 #include "test_support.h"
+#include "webview/webview_event_dispatcher.h"
 #include "webview/webview_json.h"
 #include "webview/windows/vemo_browser.h"
 #include "webview_test_env.h"
@@ -16,6 +20,8 @@
 #include <lua.hpp>
 
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -42,6 +48,18 @@ protected:
   }
   std::string op(const std::string& json) {
     return vemo::test::run_chunk(lua_.get(), "return _vemosdk.webview_operator([[" + json + "]])");
+  }
+
+  // The WEBVIEW_EVENT tasks so far: code and JSON text.
+  std::vector<std::pair<long long, std::string>> webViewEvents() {
+    std::vector<std::pair<long long, std::string>> events;
+    for (;;) {
+      std::vector<std::string> values =
+          vemo::test::pop_values(lua_.get(), LuaTaskQueue::getInstance()->tick(lua_.get()));
+      if (values.size() != 4) break;
+      if (values[0] == kWebViewEvent) events.emplace_back(std::stoll(values[1].substr(1)), values[2]);
+    }
+    return events;
   }
 
   vemo::test::WebViewTestEnv env_;
@@ -110,6 +128,57 @@ TEST_F(BrowserOpenerTest, AWindowThatClosesItselfLeavesItsOpener) {
   EXPECT_FALSE(isWindowAlive(window));
   EXPECT_FALSE(opener.isOpened());
   EXPECT_FALSE(opener.close()) << "nothing left to close";
+}
+
+TEST_F(BrowserOpenerTest, APreparedBrowserWaitsHiddenForTheNextFilePage) {
+  VemoBrowserOpener& opener = VemoBrowserOpener::communityOpener();
+  webViewEvents();
+  EXPECT_EQ(op(R"({"type":"prepare","data":{"webview_flags":""}})"), "true");
+  const VemoBrowser* prepared = opener.preparedBrowser();
+  ASSERT_TRUE(prepared && prepared->window());
+  HWND window = prepared->window();
+  EXPECT_FALSE(IsWindowVisible(window));
+  ASSERT_TRUE(pumpUntil([&] { return prepared->preparedWebView()->state() == kWebViewReady; }));
+  HWND page = prepared->preparedWebView()->pageWindow();
+  ASSERT_TRUE(page);
+  EXPECT_EQ(op(R"({"type":"prepare"})"), "true");
+  EXPECT_EQ(opener.preparedBrowser(), prepared) << "the first is kept";
+  pumpUntil([] { return false; }, 1);
+  EXPECT_TRUE(webViewEvents().empty()) << "a preparation reports nothing";
+
+  opener.open(url_, "{}", "{}");
+  ASSERT_TRUE(opener.currentWindow());
+  EXPECT_NE(opener.currentWindow()->window(), window) << "a web page starts its own";
+  EXPECT_EQ(opener.preparedBrowser(), prepared);
+  opener.close();
+  webViewEvents();
+
+  std::string ui = env_.program + "\\ui";
+  CreateDirectoryW(utf8_to_wstring(ui).c_str(), nullptr);
+  vemo::test::write_file(ui + "\\prepared.html", "<html><body>prepared</body></html>");
+  std::string slashed = env_.program;
+  for (char& c : slashed) c = c == '\\' ? '/' : c;
+  opener.open("file:///VemoOfflineRedirect/" + slashed + "/ui/prepared.html", "{}", R"({"closeEventData":"bye"})");
+  auto* browser = dynamic_cast<VemoBrowser*>(opener.currentWindow());
+  ASSERT_TRUE(browser && browser->webView());
+  EXPECT_EQ(opener.preparedBrowser(), nullptr);
+  EXPECT_EQ(browser->window(), window);
+  EXPECT_TRUE(IsWindowVisible(window));
+  ASSERT_TRUE(pumpUntil([&] { return browser->windowLoadState() == kWindowNavigationCompleted; }));
+  EXPECT_EQ(browser->webView()->pageWindow(), page) << "the prepared page, not a second one";
+  std::string body;
+  browser->executeScript("document.body.innerText", [&](const std::string& value) { body = value; });
+  ASSERT_TRUE(pumpUntil([&] { return !body.empty(); }));
+  EXPECT_EQ(body, "\"prepared\"");
+
+  webViewEvents();
+  opener.close();
+  std::vector<std::string> closes;
+  for (const auto& [code, json] : webViewEvents())
+    if (code == 1) closes.push_back(json);
+  ASSERT_EQ(closes.size(), 1u);
+  EXPECT_NE(closes[0].find("bye"), std::string::npos) << closes[0];
+  EXPECT_FALSE(IsWindow(window));
 }
 
 }  // namespace

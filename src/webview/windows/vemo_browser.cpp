@@ -2,6 +2,8 @@
 #include "webview/windows/window_class.h"
 
 #include "core/debug_log.h"
+#include "core/owners.h"
+#include "core/sdk_runtime.h"
 #include "core/text_convert.h"
 #include "core/win_utils.h"
 #include "webview/overlay/window_placement.h"
@@ -39,6 +41,8 @@ VemoBrowser::VemoBrowser(HWND parent, const std::string&, const WebViewSettingsM
   hideCloseButton = pageOptions_.hideCloseButton;
 }
 
+VemoBrowser::VemoBrowser() : VemoWebViewWindow(nullptr, kBrowserWindow, WebViewSettingsMap()) {}
+
 VemoBrowser::~VemoBrowser() {
   // Being destroyed already: a close callback that deletes this browser
   // must not run from here.
@@ -60,27 +64,56 @@ RECT VemoBrowser::rectFor(HWND parent) const {
   return RECT{rect.left, rect.top, rect.left + w, rect.top + h};
 }
 
-HWND VemoBrowser::createWindow() {
-  if (!registerWebViewWindowClass(kBrowserClass, windowProc, IDC_WAIT, true)) {
-    MessageBoxA(nullptr, "Call to RegisterClassEx failed!", kFatalCaption, 0);
-    return nullptr;
-  }
-  HWND parent = parentWnd && IsWindow(parentWnd) ? parentWnd : findMainWindow();
-  if (!parent) return nullptr;
-  ShowWindow(parent, IsIconic(parent) ? SW_RESTORE : SW_SHOW);
-  UpdateWindow(parent);
-  RECT rect = rectFor(parent);
-  x = rect.left, y = rect.top, width = rect.right, height = rect.bottom;
+DWORD VemoBrowser::windowStyle() const {
   DWORD style = WS_POPUP;
   if (!pageOptions_.hideCloseButton) {
     vemo_debug_print("not hide close btn, now show it");
     style |= WS_SYSMENU;
   }
   if (pageOptions_.nonmodalWindow) style |= WS_CAPTION | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX;
+  return style;
+}
+
+HWND VemoBrowser::createWindow() {
+  HWND parent = parentWnd && IsWindow(parentWnd) ? parentWnd : findMainWindow();
+  if (preparedWindow_ && parent) {
+    HWND window = preparedWindow_;
+    preparedWindow_ = nullptr;
+    return restyle(window, parent);
+  }
+  return createWindowOn(parent);
+}
+
+RECT VemoBrowser::placeOn(HWND parent) {
+  ShowWindow(parent, IsIconic(parent) ? SW_RESTORE : SW_SHOW);
+  UpdateWindow(parent);
+  RECT rect = rectFor(parent);
+  x = rect.left, y = rect.top, width = rect.right, height = rect.bottom;
+  return rect;
+}
+
+HWND VemoBrowser::restyle(HWND window, HWND parent) {
+  RECT rect = placeOn(parent);
+  browsers()[window] = this;
+  SetWindowLongW(window, GWL_STYLE, static_cast<LONG>(windowStyle()));
+  SetWindowLongPtrW(window, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(pageOptions_.nonmodalWindow ? nullptr : parent));
+  SetWindowPos(window, nullptr, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
+               SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+  return window;
+}
+
+HWND VemoBrowser::createWindowOn(HWND parent) {
+  if (!registerWebViewWindowClass(kBrowserClass, windowProc, IDC_WAIT, true)) {
+    MessageBoxA(nullptr, "Call to RegisterClassEx failed!", kFatalCaption, 0);
+    return nullptr;
+  }
+  if (!parent) return nullptr;
+  RECT rect = placeOn(parent);
   DWORD exStyle = is_windows7() ? 0 : WS_EX_COMPOSITED | WS_EX_LAYERED;
   HWND owner = pageOptions_.nonmodalWindow ? nullptr : parent;
-  HWND window = CreateWindowExW(exStyle, kBrowserClass, L"", style, rect.left, rect.top, rect.right - rect.left,
-                                rect.bottom - rect.top, owner, nullptr, GetModuleHandleW(nullptr), nullptr);
+  HWND window = CreateWindowExW(exStyle, kBrowserClass, L"", windowStyle(), rect.left, rect.top,
+                                rect.right - rect.left, rect.bottom - rect.top, owner, nullptr,
+                                GetModuleHandleW(nullptr), nullptr);
   if (!window) {
     vemo_debug_printf("Call to CreateWindow failed, code: %d\n", static_cast<int>(GetLastError()));
     MessageBoxA(nullptr, "Call to CreateWindow failed!", kFatalCaption, 0);
@@ -91,14 +124,47 @@ HWND VemoBrowser::createWindow() {
   return window;
 }
 
+bool VemoBrowser::prepare(const std::string& flags) {
+  vemo::JsonPtr request(cJSON_CreateObject());
+  cJSON_AddStringToObject(request.get(), "webview_flags", flags.c_str());
+  const std::string options = vemo::print_json(request.get());
+  pageOptions_ = WebViewPageOptions::fromText(options.c_str());
+  HWND mainWindow = vmsdk_get_main_hwnd();
+  HWND window = createWindowOn(mainWindow && IsWindow(mainWindow) ? mainWindow : findMainWindow());
+  if (!window) return false;
+  hwnd = window;  // hidden until a browser that takes it opens
+  RECT client = {};
+  GetClientRect(window, &client);
+  preparedWebView_ = std::make_unique<VemoWebView>(window, std::string(), 0, 0, client.right, client.bottom,
+                                                   WebViewSettingsMap{{"options", options.c_str()}}, this, true);
+  return true;
+}
+
+void VemoBrowser::takePrepared(VemoBrowser& prepared) {
+  if (!prepared.hwnd || !prepared.preparedWebView_ || preparedWindow_ || hwnd) return;
+  preparedWindow_ = prepared.hwnd;
+  preparedWebView_ = std::move(prepared.preparedWebView_);
+  preparedWebView_->setListener(this);
+  browsers()[preparedWindow_] = this;
+  prepared.hwnd = nullptr;
+  prepared.loadState = kWindowClosed;  // nothing left to close or report
+}
+
 void VemoBrowser::open(const std::string& url, const WebViewSettingsMap& params) {
   vemo_debug_print("wv===>VemoBrowser::open, start");
   VemoWebViewWindow::open(url, params);
   if (hwnd) {
     RECT client = {};
     GetClientRect(hwnd, &client);
-    webView_ = std::make_unique<VemoWebView>(hwnd, url, 0, 0, client.right, client.bottom, params, this, false);
-    webView_->loadUrl(url);
+    if (preparedWebView_) {
+      // The prepared page is kept for a file page and navigated at once.
+      webView_ = std::move(preparedWebView_);
+      webView_->setBounds(0, 0, client.right, client.bottom);
+      webView_->adopt(url, params);
+    } else {
+      webView_ = std::make_unique<VemoWebView>(hwnd, url, 0, 0, client.right, client.bottom, params, this, false);
+      webView_->loadUrl(url);
+    }
     if (parentWnd) EnableWindow(parentWnd, pageOptions_.nonmodalWindow ? TRUE : FALSE);
     ShowWindow(hwnd, SW_SHOWNORMAL);
     SetForegroundWindow(hwnd);
@@ -210,16 +276,26 @@ int VemoBrowser::close() {
     vemo_debug_print("on_webview_window_dismiss skip, for g_parentWnd is nil");
   }
   webView_.reset();
+  // A browser made ahead of use was never shown: nothing to report.
+  const bool prepared = preparedWebView_ != nullptr;
+  preparedWebView_.reset();
+  if (preparedWindow_) {
+    browsers().erase(preparedWindow_);
+    DestroyWindow(preparedWindow_);
+    preparedWindow_ = nullptr;
+  }
   if (hwnd) {
     browsers().erase(hwnd);
     vemo_debug_print("destroy_webview_window");
   } else {
     vemo_debug_print("close_webview_window for g_hWebWnd not exists");
   }
-  vemo::JsonPtr event(cJSON_CreateObject());
-  cJSON_AddStringToObject(event.get(), "type", "close");
-  vemo::JsonPtr args(cJSON_CreateString(pageOptions_.closeEventData.c_str()));
-  WebViewEventDispatcher::postEvent(event.release(), url, 1, args.get());
+  if (!prepared) {
+    vemo::JsonPtr event(cJSON_CreateObject());
+    cJSON_AddStringToObject(event.get(), "type", "close");
+    vemo::JsonPtr args(cJSON_CreateString(pageOptions_.closeEventData.c_str()));
+    WebViewEventDispatcher::postEvent(event.release(), url, 1, args.get());
+  }
   // Last: the close callback may delete this browser.
   return VemoWebViewWindow::close();
 }

@@ -17,7 +17,20 @@ class VemoBrowser : public VemoWebViewWindow {
 public:
   // params: "options" and "injection" (const char* JSON texts), "close_callback".
   VemoBrowser(HWND parent, const std::string& url, const WebViewSettingsMap& params);
+  // A browser made ahead of use: prepare, then hand it to a browser that
+  // opens (takePrepared).
+  VemoBrowser();
   ~VemoBrowser() override;
+
+  // Makes the hidden window on the main window and a web view on it that
+  // starts its engine without a page; flags are the engine arguments
+  // ("webview_flags"). False when there is no window to make it on.
+  bool prepare(const std::string& flags);
+  // Takes a prepared browser's window and web view: this browser's open
+  // shows them with its own options instead of making new ones. The
+  // prepared browser is left empty and posts nothing when deleted.
+  void takePrepared(VemoBrowser& prepared);
+  const VemoWebView* preparedWebView() const { return preparedWebView_.get(); }
 
   void onNavigationStarting() override;
   void onNavigationCompleted(bool ok) override;
@@ -46,12 +59,20 @@ public:
 
 private:
   static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  HWND createWindowOn(HWND parent);
+  DWORD windowStyle() const;
+  // Restores the parent and takes the rectangle on it as this browser's.
+  RECT placeOn(HWND parent);
+  // Gives a prepared window this browser's style, owner and rectangle.
+  HWND restyle(HWND window, HWND parent);
   RECT rectFor(HWND parent) const;
   void moveLoadingToWindow();
   void setClassCursor(LPCWSTR cursor);
 
   WebViewPageOptions pageOptions_;
   std::unique_ptr<VemoWebView> webView_;
+  std::unique_ptr<VemoWebView> preparedWebView_;
+  HWND preparedWindow_ = nullptr;  // taken from a prepared browser, not yet opened
   std::unique_ptr<Loading> loading_;
 };
 

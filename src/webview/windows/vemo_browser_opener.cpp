@@ -67,7 +67,14 @@ std::unique_ptr<VemoWebViewWindow> VemoBrowserOpener::makeWindow(HWND mainWindow
 
 std::unique_ptr<VemoWebViewWindow> VemoCommunityOpener::makeWindow(HWND mainWindow, const std::string& url,
                                                                    WebViewSettingsMap& params) {
-  return std::make_unique<VemoBrowser>(mainWindow, url, params);
+  auto browser = std::make_unique<VemoBrowser>(mainWindow, url, params);
+  if (std::unique_ptr<VemoBrowser> prepared = takePreparedFor(url)) browser->takePrepared(*prepared);
+  return browser;
+}
+
+std::unique_ptr<VemoBrowser> VemoBrowserOpener::takePreparedFor(const std::string& url) {
+  if (!prepared_ || url.compare(0, 7, "file://") != 0) return nullptr;
+  return std::move(prepared_);
 }
 
 void VemoBrowserOpener::open(const std::string& url, const std::string& injection, const std::string& options) {
@@ -168,8 +175,14 @@ bool VemoBrowserOpener::show(const cJSON* request) {
   return found;
 }
 
-void VemoBrowserOpener::prepare(const cJSON*) {
-  // Pages start fast enough without a browser made ahead; nothing is kept.
+void VemoBrowserOpener::prepare(const cJSON* request) {
+  const cJSON* flags = cJSON_GetObjectItemCaseSensitive(request, "webview_flags");
+  std::string text = cJSON_IsString(flags) ? flags->valuestring : "";
+  runWindowWork([this, text] {
+    if (prepared_) return;
+    auto browser = std::make_unique<VemoBrowser>();
+    if (browser->prepare(text)) prepared_ = std::move(browser);
+  });
 }
 
 bool VemoBrowserOpener::callJs(const std::string& script) {

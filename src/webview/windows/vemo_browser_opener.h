@@ -14,6 +14,8 @@
 
 namespace VemoSDK {
 
+class VemoBrowser;
+
 class VemoBrowserOpener {
 public:
   static VemoBrowserOpener& browserOpener();
@@ -33,12 +35,18 @@ public:
   bool show(const cJSON* request);
   // Out of the hide cache ("Default" for a null or empty id), or null.
   std::unique_ptr<VemoWebViewWindow> takeWindow(const char* webviewId);
+  // Makes a browser ahead of use (kept until a file page takes it, see
+  // makeWindow); an existing one is kept.
   void prepare(const cJSON* request);
+  const VemoBrowser* preparedBrowser() const { return prepared_.get(); }
   bool callJs(const std::string& script);
   bool callbackJs(const std::string& data, const std::string& extra);
   bool loadUrl(const std::string& url);
 
 protected:
+  // The prepared browser for a page it can take over: its engine was
+  // started for file pages, so only a file page gets it.
+  std::unique_ptr<VemoBrowser> takePreparedFor(const std::string& url);
   virtual std::unique_ptr<VemoWebViewWindow> makeWindow(HWND mainWindow, const std::string& url,
                                                         WebViewSettingsMap& params);
 
@@ -53,6 +61,7 @@ private:
 
   std::unique_ptr<VemoWebViewWindow> current_;
   std::map<std::string, std::unique_ptr<VemoWebViewWindow>> hideCache_;
+  std::unique_ptr<VemoBrowser> prepared_;
 };
 
 class VemoCommunityOpener : public VemoBrowserOpener {
