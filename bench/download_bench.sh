@@ -87,6 +87,7 @@ nginx_pid=$!
 # shellcheck source=../scripts/wine-env
 . "$repo/scripts/wine-env"
 finish() {
+  [ -z "${out:-}" ] || rm -rf "$out"
   kill "$nginx_pid" 2>/dev/null || true
   wait "$nginx_pid" 2>/dev/null || true
   vemo_wine_down
@@ -108,7 +109,10 @@ sdk_seconds() { sed -n 's/.*seconds=\([0-9.]*\).*/\1/p' <<<"$1"; }
 sdk_verified() { sed -n 's/.*ok=\([0-9]*\).*/\1/p' <<<"$1"; }
 
 # Inputs of every tool: the SDK's list, curl's config, aria2c's input file.
+# Downloads land in memory when the machine has a RAM disk: on a virtual
+# disk the write-back of one run slows the next one, whichever tool it is.
 out="$work/out"
+if [ -d /dev/shm ] && [ -w /dev/shm ]; then out="/dev/shm/vemo-download-bench-$$"; fi
 while read -r md5 name size; do echo "$base/$name $name $md5 $size"; done <"$www/big.md5" >"$work/big.list"
 while read -r md5 name size; do echo "$base/$name $name - $size"; done <"$www/big.md5" >"$work/big-unchecked.list"
 while read -r md5 name size; do echo "$base/small/$name $name $md5 $size"; done <"$www/small.md5" >"$work/small.list"

@@ -60,7 +60,13 @@ size_t DownloadFile::write(const void* data, size_t length) {
   if (pending_.size() + length > kBlockSize && !flush()) return 0;
   if (length >= kBlockSize) {
     if (!writeThrough(bytes, length)) return 0;
-    if (digest_) digest_->feed(std::vector<char>(bytes, bytes + length));
+    if (digest_) {
+      // Into a block the digest is done with: fresh megabytes for every
+      // read would cost their page faults again each time.
+      std::vector<char> block = digest_->spareBlock();
+      block.assign(bytes, bytes + length);
+      digest_->feed(std::move(block));
+    }
     return length;
   }
   if (pending_.capacity() < kBlockSize) {

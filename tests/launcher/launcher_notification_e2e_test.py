@@ -51,6 +51,20 @@ def save_picture(name):
     return path
 
 
+def settled_foreground(name):
+    """The launcher's window once the foreground has stopped moving: the
+    launcher brings its own windows forward for a moment after it shows."""
+    last = wait_for_window(LAUNCHER_CLASS, name, lambda p: p["visible"] and p["window"]["width"] != 1)
+    deadline = time.monotonic() + 15
+    while time.monotonic() < deadline:
+        time.sleep(0.5)
+        probe = probe_window(LAUNCHER_CLASS, name)
+        if probe["foreground_class"] == last["foreground_class"]:
+            return probe
+        last = probe
+    return last
+
+
 def notice_shown(probe):
     return probe["found"] and probe["visible"]
 
@@ -68,7 +82,7 @@ class NotificationWindow(unittest.TestCase):
             launcher.wait_for(r"e2e: entry ran")
             folder.write("show.flag", "")
             launcher.wait_for(r"e2e: main window shown")
-            before = wait_for_window(LAUNCHER_CLASS, name, lambda p: p["visible"] and p["window"]["width"] != 1)
+            before = settled_foreground(name)
 
             folder.write("notice.flag", "The game is ready")
             launcher.wait_for(r"_create_notification_window called:  message=The game is ready, "
