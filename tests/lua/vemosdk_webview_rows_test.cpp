@@ -31,6 +31,10 @@ TEST_F(VemosdkWebViewRows, OperatorAnswersWithoutAPage) {
   EXPECT_EQ("false", run("return _vemosdk.webview_call_js('1')")) << "no page to run it in";
   EXPECT_EQ("false", run("return _vemosdk.webview_call_js('')"));
   EXPECT_EQ("", run("return _vemosdk.webview_load_url('http://127.0.0.1:1/')"));
+  while (run("return _vemosdk.tick()") != "nil") {
+  }
+  EXPECT_EQ("true", run(R"(return _vemosdk.webview_operator('{"type":"prepare"}'))"));
+  EXPECT_EQ("nil", run("return _vemosdk.tick()")) << "a preparation with no window to make tells Lua nothing";
 }
 
 TEST_F(VemosdkWebViewRows, OpenUrlRefusesWhatIsNoWebAddress) {

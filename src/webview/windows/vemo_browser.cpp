@@ -131,7 +131,10 @@ bool VemoBrowser::prepare(const std::string& flags) {
   pageOptions_ = WebViewPageOptions::fromText(options.c_str());
   HWND mainWindow = vmsdk_get_main_hwnd();
   HWND window = createWindowOn(mainWindow && IsWindow(mainWindow) ? mainWindow : findMainWindow());
-  if (!window) return false;
+  if (!window) {
+    loadState = kWindowClosed;  // never there: its deletion tells Lua nothing
+    return false;
+  }
   hwnd = window;  // hidden until a browser that takes it opens
   RECT client = {};
   GetClientRect(window, &client);
