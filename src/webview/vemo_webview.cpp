@@ -92,7 +92,7 @@ void VemoWebView::attach(HWND parent, bool prepare) {
   }
 }
 
-bool VemoWebView::isFilePage() const { return currentUrl_.compare(0, 7, "file://") == 0; }
+bool VemoWebView::isFilePage() const { return isFileUrl(currentUrl_); }
 
 HRESULT VemoWebView::createEnvironment(const std::wstring& userDataFolder, bool preparing) {
   WebEngine::EnvironmentOptions options;

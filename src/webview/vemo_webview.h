@@ -64,8 +64,8 @@ public:
 
   void attach(HWND parent, bool prepare);
   // Takes a host made ahead of use (prepare) into use for a page: its
-  // settings (as the constructor reads them), then
-  // initWebView, which keeps the prepared page for a file page.
+  // settings (as the constructor reads them), then initWebView, which keeps
+  // the prepared page for a file page (isFileUrl).
   void adopt(const std::string& url, const WebViewSettingsMap& settings);
   void setListener(VemoWebViewListener* listener) { listener_ = listener; }
   // Creates the page, or takes over a prepared one for a file page.
@@ -83,6 +83,8 @@ public:
   void postPageEvent(const std::string* url, int type, cJSON* data);
 
   static bool isEqualUrl(const char* a, const char* b);
+  // A page the engine loads with file access; only such a page takes over a prepared one.
+  static bool isFileUrl(const std::string& url) { return url.compare(0, 7, "file://") == 0; }
   // A task for Lua with the code as its id and the JSON (taken over, may be null) as text.
   static void postEvent(const char* eventName, int64_t code, cJSON* json);
 

@@ -73,7 +73,7 @@ std::unique_ptr<VemoWebViewWindow> VemoCommunityOpener::makeWindow(HWND mainWind
 }
 
 std::unique_ptr<VemoBrowser> VemoBrowserOpener::takePreparedFor(const std::string& url) {
-  if (!prepared_ || url.compare(0, 7, "file://") != 0) return nullptr;
+  if (!prepared_ || !VemoWebView::isFileUrl(url)) return nullptr;
   return std::move(prepared_);
 }
 
